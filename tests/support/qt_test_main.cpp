@@ -1,0 +1,16 @@
+#include <QCoreApplication>
+#include <QApplication>
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+// Qt tests run without a display unless a platform is chosen from outside.
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

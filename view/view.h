@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "view/controls.h"
+
+namespace view {
+
+// What a save dialog is prepared with before it is shown.
+struct SaveDialogRequest {
+    std::string title;
+    std::string defaultName;
+    std::string defaultExtension;
+    // Description and pattern pairs separated by '|': "Text Files (*.txt)|*.txt".
+    std::string filter;
+    bool askBeforeReplacing = false;
+};
+
+// The window as the core sees it. Every operation either does what is asked or throws (a
+// RefusedValue for a value a control does not take); none shows a message of its own. Only
+// showMessageBox and askSaveFileName return to the event loop before they return, so timer ticks
+// may reach the core while they are open.
+class View {
+public:
+    virtual ~View() = default;
+
+    // CR and LF in the text start new lines; a text longer than the label shows its beginning.
+    virtual void setLabelText(Label label, std::string_view text) = 0;
+
+    // 0 clear, 1 ticked, 2 greyed; any other value is refused.
+    virtual std::int16_t checkBoxValue(CheckBox checkBox) const = 0;
+    virtual void setCheckBoxValue(CheckBox checkBox, std::int16_t value) = 0;
+
+    virtual void addListEntry(List list, std::string_view text) = 0;
+    // -1 selects nothing; an index that names no entry is refused.
+    virtual void selectListEntry(List list, std::int16_t index) = 0;
+    virtual std::int16_t selectedListIndex(List list) const = 0;
+
+    // A new upper bound below the current position is taken; the position moves inside.
+    virtual void setProgressRange(int upper, int lower) = 0;
+    virtual void setProgressPosition(int position) = 0;
+
+    virtual void setTimerPeriod(Timer timer, int milliseconds) = 0;
+    // First tick one period after the start, then once a period; a start counts afresh.
+    virtual void setTimerRunning(Timer timer, bool running) = 0;
+
+    // Modal, OK only, the application's title.
+    virtual void showMessageBox(std::string_view text, MessageIcon icon) = 0;
+    // Modal save form; the full path chosen, or nothing when the operator cancels.
+    virtual std::optional<std::string> askSaveFileName(SaveDialog dialog,
+                                                       const SaveDialogRequest& request) = 0;
+
+    // The folder that holds the program's executable, without a trailing separator.
+    virtual std::string programFolder() const = 0;
+    virtual void unloadWindow() = 0;
+    virtual void endProgram() = 0;
+};
+
+}  // namespace view
