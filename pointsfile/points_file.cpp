@@ -1,0 +1,29 @@
+#include "pointsfile/points_file.h"
+
+#include <algorithm>
+
+namespace pointsfile {
+
+void PointsFile::open(const std::string& path) {
+    m_number = m_files.freeFileNumber();
+    m_name = path;
+    m_files.openForWriting(m_number, path);
+}
+
+void PointsFile::writeRow(std::string_view row) { m_files.writeLine(m_number, row); }
+
+void PointsFile::close() { m_files.close(m_number); }
+
+std::string applyDelimiterRule(std::string_view pointLine, bool useSpaceDelimiters) {
+    std::string row(pointLine);
+    if (useSpaceDelimiters) {
+        std::replace(row.begin(), row.end(), '\t', ' ');
+    }
+    return row;
+}
+
+bool passesDeletedPointRule(std::string_view row, bool includeDeletes) {
+    return includeDeletes || row.empty() || row.front() != 'D';
+}
+
+}  // namespace pointsfile
