@@ -8,11 +8,18 @@ void PointsFile::open(const std::string& path) {
     m_number = m_files.freeFileNumber();
     m_name = path;
     m_files.openForWriting(m_number, path);
+    m_open = true;
 }
 
 void PointsFile::writeRow(std::string_view row) { m_files.writeLine(m_number, row); }
 
-void PointsFile::close() { m_files.close(m_number); }
+void PointsFile::close() {
+    if (!m_open) {
+        return;
+    }
+    m_open = false;
+    m_files.close(m_number);
+}
 
 std::string applyDelimiterRule(std::string_view pointLine, bool useSpaceDelimiters) {
     std::string row(pointLine);

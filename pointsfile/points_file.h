@@ -20,7 +20,7 @@ public:
     // Closing when nothing is open does nothing.
     void close();
 
-    bool isOpen() const { return m_number != 0 && m_files.isOpen(m_number); }
+    bool isOpen() const { return m_open; }
     const std::string& name() const { return m_name; }
     std::int16_t number() const { return m_number; }
 
@@ -28,6 +28,8 @@ private:
     FileTable& m_files;
     std::string m_name;
     std::int16_t m_number = 0;
+    // Once closed, the number may belong to another file (the settings file takes 1).
+    bool m_open = false;
 };
 
 // With space delimiters on, every tab of the point line becomes one blank.
