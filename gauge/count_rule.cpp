@@ -1,8 +1,10 @@
 #include "gauge/count_rule.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
 namespace gauge {
 
@@ -35,13 +37,17 @@ std::string quoted(std::string_view reply) {
     return text + "\"";
 }
 
-bool isSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isSkipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads the text left of a cursor, skipping blanks, tabs and line feeds before each character.
 class Scanner {
-public:
+  public:
     explicit Scanner(std::string_view text) : m_text(text) {}
 
     char peek() {
@@ -52,7 +58,7 @@ public:
     }
     void take() { ++m_pos; }
 
-private:
+  private:
     std::string_view m_text;
     std::size_t m_pos = 0;
 };
@@ -125,16 +131,22 @@ double decimalNumber(Scanner& scanner) {
     if (mantissa.empty()) {
         return 0;
     }
+    const double huge = negative ? -std::numeric_limits<double>::infinity()
+                                 : std::numeric_limits<double>::infinity();
     if (exponent > 400) {
-        return negative ? -std::numeric_limits<double>::infinity()
-                        : std::numeric_limits<double>::infinity();
+        return huge;
     }
     if (exponent < -400) {
         return 0;
     }
     const std::string text = mantissa + "e" + std::to_string(exponent);
     double value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    // A value past the range of a double leaves `value` untouched; it must still read as huge
+    // (an overflow), not as the 0 of a reply without a number.
+    if (std::from_chars(text.data(), text.data() + text.size(), value).ec ==
+        std::errc::result_out_of_range) {
+        return exponent > 0 ? huge : 0;
+    }
     return negative ? -value : value;
 }
 
