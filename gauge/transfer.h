@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "gauge/reply_exchange.h"
+#include "gauge/watchdog.h"
+#include "pointsfile/points_file.h"
+
+namespace serial {
+class SerialPort;
+}
+namespace view {
+class View;
+}
+namespace pointsfile {
+class FileError;
+}
+
+namespace gauge {
+
+// The download of the gauge's statistics and memory points into the points file, one step per
+// poll tick: states 2 to 7 are the statistics section (opening, count, points), 8 to 13 the
+// memory section; 1 is idle.
+class Transfer {
+  public:
+    static constexpr std::int16_t kIdle = 1;
+    static constexpr std::int16_t kStatisticsFirstState = 2;
+    static constexpr std::int16_t kMemoryFirstState = 8;
+
+    Transfer(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files);
+
+    // The window's load: idle, with an empty reply.
+    void startUp();
+    // "Memory Points To File": asks for the file, opens it and starts the sequence.
+    void press();
+    // timerCheckData: the one action of the current state. Does nothing while the port is not
+    // valid, while idle, and while one of the transfer's own message boxes is open.
+    void pollTick(bool portValid);
+    // tmrCheckTimeout: no complete reply for the watchdog's whole period.
+    void watchdogTick();
+
+    bool running() const { return m_state > kIdle && m_state <= 13; }
+    std::int16_t state() const { return m_state; }
+    std::int16_t announcedCount() const { return m_announcedCount; }
+    std::int16_t receivedCount() const { return m_receivedCount; }
+    const std::string& pointLine() const { return m_pointLine; }
+    const std::string& row() const { return m_row; }
+    const ReplyExchange& reply() const { return m_reply; }
+    const pointsfile::PointsFile& pointsFile() const { return m_pointsFile; }
+
+  private:
+    enum class Section { Statistics, Memory };
+
+    void beginTransfer(const std::string& path);
+    void step();
+    void send(std::string_view command, std::int16_t next);
+    void openingStep(std::int16_t next);
+    void countStep(Section section);
+    void pointStep(Section section);
+    // Ends the transfer early: watchdog off, idle, file closed with its rows, then the message.
+    void endEarly(std::string_view message);
+    void endAfterWriteFailure(const pointsfile::FileError& error);
+    // Closes the points file; a failing close is reported, since rows may not have reached the
+    // disk.
+    bool closePointsFile();
+    void tell(std::string_view message);
+    bool isOn(int checkBoxValue) const { return checkBoxValue == 1; }
+
+    view::View& m_view;
+    serial::SerialPort& m_port;
+    pointsfile::PointsFile m_pointsFile;
+    Watchdog m_watchdog;
+    ReplyExchange m_reply;
+
+    std::int16_t m_state = 0;
+    std::int16_t m_announcedCount = 0;
+    std::int16_t m_receivedCount = 0;
+    std::string m_pointLine;
+    std::string m_row;
+    // Text a gauge sent after an earlier timeout must not become this transfer's first reply.
+    bool m_discardBeforeFirstCommand = false;
+    // Ticks that come while one of this transfer's boxes is open leave the sequence alone, so
+    // no reply is handled twice.
+    int m_messageBoxesOpen = 0;
+};
+
+}  // namespace gauge
