@@ -56,6 +56,10 @@ std::string GaugeModel::receive(std::string_view bytes) {
 }
 
 std::string GaugeModel::answer(const std::string& command) {
+    if (m_commandsIgnored < m_config.ignoreFirstCommands) {
+        ++m_commandsIgnored;
+        return {};
+    }
     if (m_config.silent) {
         return {};
     }

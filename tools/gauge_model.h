@@ -25,6 +25,8 @@ struct GaugeConfig {
     std::optional<std::size_t> stopAfterPoints;
     // Ends every reply with CR only, so no reply ever completes.
     bool omitLineFeed = false;
+    // The first commands get no answer and change nothing, as if lost on the way.
+    std::size_t ignoreFirstCommands = 0;
 };
 
 // Points made up for demonstrations and tests: tab-separated values, every fifth memory point
@@ -59,6 +61,7 @@ private:
     std::size_t m_statisticsCursor = 0;
     std::size_t m_memoryCursor = 0;
     std::size_t m_pointsAnswered = 0;
+    std::size_t m_commandsIgnored = 0;
 };
 
 }  // namespace gaugesim
