@@ -1,0 +1,182 @@
+#include "pointsfile/file_table.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "pointsfile/file_error.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using pointsfile::FileError;
+using pointsfile::FileTable;
+
+class FileTableTest : public testing::Test {
+protected:
+    testsupport::TempFolder m_folder;
+    FileTable m_files;
+};
+
+// The message of the error an action raises; empty when it raises none.
+template <typename Action>
+std::string fileErrorMessage(Action action) {
+    try {
+        action();
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST_F(FileTableTest, FreeNumberIsTheLowestNotInUse) {
+    EXPECT_EQ(m_files.freeFileNumber(), 1);
+    m_files.openForWriting(1, m_folder.file("a.txt"));
+    m_files.openForWriting(2, m_folder.file("b.txt"));
+    m_files.openForWriting(4, m_folder.file("d.txt"));
+    EXPECT_EQ(m_files.freeFileNumber(), 3);
+    m_files.close(1);
+    EXPECT_EQ(m_files.freeFileNumber(), 1);
+    EXPECT_TRUE(m_files.isOpen(2));
+    EXPECT_TRUE(m_files.isOpen(4));
+}
+
+TEST_F(FileTableTest, OpenUnderANumberInUseFailsAndLeavesTheOpenFileAlone) {
+    const std::string first = m_folder.file("first.txt");
+    const std::string second = m_folder.file("second.txt");
+    m_files.openForWriting(FileTable::kSettingsFileNumber, first);
+    const std::string message =
+        fileErrorMessage([&] { m_files.openForWriting(FileTable::kSettingsFileNumber, second); });
+    EXPECT_NE(message.find(second), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(second));
+    m_files.writeLine(1, "kept");
+    m_files.close(1);
+    EXPECT_EQ(testsupport::readBytes(first), "kept\r\n");
+}
+
+TEST_F(FileTableTest, ClosingANumberNotOpenDoesNothing) {
+    m_files.openForWriting(2, m_folder.file("two.txt"));
+    EXPECT_NO_THROW(m_files.close(1));
+    EXPECT_NO_THROW(m_files.close(0));
+    EXPECT_TRUE(m_files.isOpen(2));
+    m_files.close(2);
+    EXPECT_NO_THROW(m_files.close(2));
+    EXPECT_FALSE(m_files.isOpen(2));
+}
+
+TEST_F(FileTableTest, FilesStillOpenAreClosedWithTheirLinesWhenTheTableGoes) {
+    const std::string a = m_folder.file("a.txt");
+    const std::string b = m_folder.file("b.txt");
+    {
+        FileTable files;
+        files.openForWriting(1, a);
+        files.openForWriting(2, b);
+        files.writeLine(1, "one");
+        files.writeLine(2, "two");
+    }
+    EXPECT_EQ(testsupport::readBytes(a), "one\r\n");
+    EXPECT_EQ(testsupport::readBytes(b), "two\r\n");
+}
+
+TEST_F(FileTableTest, CloseAllFreesEveryNumber) {
+    m_files.openForWriting(1, m_folder.file("a.txt"));
+    m_files.openForWriting(3, m_folder.file("c.txt"));
+    m_files.closeAll();
+    EXPECT_FALSE(m_files.isOpen(1));
+    EXPECT_FALSE(m_files.isOpen(3));
+    EXPECT_EQ(m_files.freeFileNumber(), 1);
+}
+
+TEST_F(FileTableTest, LinesAreTheTextAndCarriageReturnLineFeedWithBytesUnchanged) {
+    const std::string path = m_folder.file("bytes.txt");
+    m_files.openForWriting(1, path);
+    m_files.writeLine(1, "A\t1.5");
+    m_files.writeLine(1, "");
+    m_files.writeLine(1, std::string("\x80\xB0\xFF\x00z", 5));
+    m_files.close(1);
+    EXPECT_EQ(testsupport::readBytes(path), std::string("A\t1.5\r\n\r\n\x80\xB0\xFF\x00z\r\n", 16));
+}
+
+TEST_F(FileTableTest, EachLineIsInTheFileBeforeTheNextIsWritten) {
+    const std::string path = m_folder.file("flushed.txt");
+    m_files.openForWriting(1, path);
+    EXPECT_EQ(testsupport::readBytes(path), "");
+    m_files.writeLine(1, "first");
+    EXPECT_EQ(testsupport::readBytes(path), "first\r\n");
+    m_files.writeLine(1, "second");
+    EXPECT_EQ(testsupport::readBytes(path), "first\r\nsecond\r\n");
+}
+
+TEST_F(FileTableTest, OpeningForWritingReplacesAnExistingFile) {
+    const std::string path = m_folder.file("old.txt");
+    testsupport::writeBytes(path, "an older and much longer content\r\n");
+    m_files.openForWriting(1, path);
+    EXPECT_EQ(testsupport::readBytes(path), "");
+    m_files.writeLine(1, "new");
+    m_files.close(1);
+    EXPECT_EQ(testsupport::readBytes(path), "new\r\n");
+}
+
+TEST_F(FileTableTest, UnopenablePathsFailNamingThePathAndLeaveTheNumberFree) {
+    const std::string paths[] = {m_folder.path().string(), m_folder.file("missing/points.txt"), ""};
+    for (const std::string& path : paths) {
+        try {
+            m_files.openForWriting(1, path);
+            ADD_FAILURE() << "opened " << path;
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.path(), path);
+            EXPECT_FALSE(e.reason().empty()) << path;
+            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+        }
+        EXPECT_FALSE(m_files.isOpen(1)) << path;
+    }
+}
+
+TEST_F(FileTableTest, ReadingAMissingFileFailsNamingIt) {
+    const std::string path = m_folder.file("absent.txt");
+    const std::string message = fileErrorMessage([&] { m_files.openForReading(1, path); });
+    EXPECT_NE(message.find(path), std::string::npos) << message;
+    EXPECT_FALSE(m_files.isOpen(1));
+}
+
+TEST_F(FileTableTest, ReadsBytesToTheEnd) {
+    const std::string path = m_folder.file("in.txt");
+    testsupport::writeBytes(path, "7\r\n\xFF");
+    m_files.openForReading(1, path);
+    std::string read;
+    while (const auto c = m_files.readByte(1)) {
+        read += *c;
+    }
+    EXPECT_EQ(read, "7\r\n\xFF");
+    EXPECT_EQ(m_files.readByte(1), std::nullopt);
+}
+
+TEST_F(FileTableTest, WritingOrReadingANumberNotOpenFailsNamingTheNumber) {
+    EXPECT_NE(fileErrorMessage([&] { m_files.writeLine(3, "x"); }).find("3"), std::string::npos);
+    EXPECT_NE(fileErrorMessage([&] { (void)m_files.readByte(5); }).find("5"), std::string::npos);
+}
+
+TEST_F(FileTableTest, WriteToAFullDeviceFailsNamingThePathAndTheReason) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "/dev/full is not available on this system";
+    }
+    m_files.openForWriting(1, "/dev/full");
+    try {
+        m_files.writeLine(1, "row");
+        ADD_FAILURE() << "a write to /dev/full succeeded";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), "/dev/full");
+        EXPECT_NE(e.reason().find("space"), std::string::npos) << e.reason();
+        EXPECT_NE(std::string(e.what()).find("/dev/full"), std::string::npos) << e.what();
+    }
+    // Whether the close reports the lost row again or not, the number must come free.
+    try {
+        m_files.close(1);
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), "/dev/full");
+    }
+    EXPECT_FALSE(m_files.isOpen(1));
+}
+
+}  // namespace
