@@ -1,1 +1,172 @@
-// placeholder until the adapter lands
+#include "serial/qt_serial_port.h"
+
+#include <QByteArray>
+#include <QSerialPortInfo>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+#include "serial/port_device.h"
+#include "serial/port_error.h"
+
+namespace serial {
+
+namespace {
+
+QSerialPort::Parity toQt(Parity parity) {
+    switch (parity) {
+        case Parity::None:
+            return QSerialPort::NoParity;
+        case Parity::Even:
+            return QSerialPort::EvenParity;
+        case Parity::Odd:
+            return QSerialPort::OddParity;
+        case Parity::Mark:
+            return QSerialPort::MarkParity;
+        case Parity::Space:
+            return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits toQt(StopBits stopBits) {
+    switch (stopBits) {
+        case StopBits::One:
+            return QSerialPort::OneStop;
+        case StopBits::OneAndHalf:
+            return QSerialPort::OneAndHalfStop;
+        case StopBits::Two:
+            return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+std::vector<std::string> systemPorts() {
+    std::vector<std::string> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        ports.push_back(info.systemLocation().toStdString());
+    }
+    return ports;
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(std::string programFolder) : m_programFolder(std::move(programFolder)) {
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError error) { onError(error); });
+}
+
+void QtSerialPort::setLineSettings(std::string_view settings) {
+    m_lineSettings = parseLineSettings(settings);
+}
+
+std::string QtSerialPort::describePort() const {
+    return "Com " + std::to_string(m_portNumber) + " (" + m_device + ")";
+}
+
+void QtSerialPort::open() {
+    if (m_port.isOpen()) {
+        throw PortError(describePort() + " is already open");
+    }
+    m_lostReason.clear();
+    const std::string comName = "Com " + std::to_string(m_portNumber);
+    if (m_portNumber < kFirstPortNumber || m_portNumber > kLastPortNumber) {
+        m_device.clear();
+        throw PortError("Cannot open " + comName + ": port numbers run from 1 to 16");
+    }
+    const std::optional<std::string> device =
+        portDevice(m_portNumber, m_programFolder, systemPorts());
+    if (!device) {
+        m_device.clear();
+        throw PortError("Cannot open " + comName + ": no link com" + std::to_string(m_portNumber) +
+                        " in " + m_programFolder + " and no such serial port on this system");
+    }
+    m_device = *device;
+
+    m_port.setPortName(QString::fromStdString(m_device));
+    m_port.setBaudRate(m_lineSettings.baudRate);
+    m_port.setParity(toQt(m_lineSettings.parity));
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(m_lineSettings.dataBits));
+    m_port.setStopBits(toQt(m_lineSettings.stopBits));
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    // DTR and RTS stay as the driver leaves them: pseudo-terminals refuse both.
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        throw PortError("Cannot open " + describePort() + ": " +
+                        m_port.errorString().toStdString());
+    }
+}
+
+void QtSerialPort::close() {
+    m_lostReason.clear();
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    // QSerialPort's own error text comes from a stale errno when a read meets end of file, so the
+    // reason is told here.
+    switch (error) {
+        case QSerialPort::ReadError:
+            m_lostReason = "a read failed: the device was removed or its far end closed";
+            break;
+        case QSerialPort::ResourceError:
+            m_lostReason = "the device became unavailable: removed or its far end closed";
+            break;
+        case QSerialPort::WriteError:
+            m_lostReason = "a write failed";
+            break;
+        default:
+            return;
+    }
+    // A vanished far end makes QSerialPort raise the error again on every notification, at full
+    // CPU: close at once and let the next read or write report it.
+    m_port.close();
+}
+
+void QtSerialPort::failUnlessOpen(std::string_view action) {
+    if (m_port.isOpen()) {
+        return;
+    }
+    std::string message = "Cannot " + std::string(action) + " " + describePort() + ": ";
+    if (m_lostReason.empty()) {
+        message += "the port is not open";
+    } else {
+        message += "the line was lost (" + m_lostReason + ") and the port was closed";
+        m_lostReason.clear();
+    }
+    throw PortError(message);
+}
+
+void QtSerialPort::writeText(std::string_view text) {
+    failUnlessOpen("write to");
+    const auto size = static_cast<qint64>(text.size());
+    if (m_port.write(text.data(), size) != size) {
+        failUnlessOpen("write to");
+        throw PortError("Cannot write to " + describePort() + ": " +
+                        m_port.errorString().toStdString());
+    }
+    // Push the bytes to the system now rather than when the event loop next runs; stop as soon as
+    // a round makes no progress (the system's buffer is full), the event loop sends the rest.
+    qint64 waiting = m_port.bytesToWrite();
+    while (waiting > 0 && m_port.flush() && m_port.isOpen() && m_port.bytesToWrite() < waiting) {
+        waiting = m_port.bytesToWrite();
+    }
+    failUnlessOpen("write to");
+}
+
+std::string QtSerialPort::readAllPending() {
+    failUnlessOpen("read from");
+    // Each round takes what the system holds now; none of them waits.
+    while (m_port.waitForReadyRead(0)) {
+    }
+    failUnlessOpen("read from");
+    const QByteArray bytes = m_port.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+}  // namespace serial

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace serial {
+
+inline constexpr std::int16_t kFirstPortNumber = 1;
+inline constexpr std::int16_t kLastPortNumber = 16;
+
+// The device that "Com <number>" opens. On Windows it is COM<number>. Elsewhere a symbolic link
+// com<number> in the program's folder names it (resolved, so the link and its target share one
+// lock); without such a link it is the number-th of the system's serial ports in device path
+// order. Nothing when the number is outside 1 to 16 or no such port exists.
+std::optional<std::string> portDevice(std::int16_t number, const std::string& programFolder,
+                                      std::vector<std::string> systemPorts);
+
+// Orders device paths as an operator reads them: /dev/ttyS2 before /dev/ttyS10.
+bool devicePathLess(const std::string& left, const std::string& right);
+
+}  // namespace serial

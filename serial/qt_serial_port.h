@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QSerialPort>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "serial/line_settings.h"
+#include "serial/serial_port.h"
+
+namespace serial {
+
+// The serial port on QSerialPort. "Com n" maps to a device as portDevice() says; the program's
+// folder holds the comN links. Works with or without a running event loop: reads and writes pull
+// and push the bytes themselves instead of waiting for notifications.
+class QtSerialPort : public SerialPort {
+public:
+    explicit QtSerialPort(std::string programFolder);
+
+    void setPortNumber(std::int16_t number) override { m_portNumber = number; }
+    void setLineSettings(std::string_view settings) override;
+    void setIntegerOption(std::int32_t value) override { m_integerOption = value; }
+
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+
+    void writeText(std::string_view text) override;
+    std::string readAllPending() override;
+
+    std::int16_t portNumber() const { return m_portNumber; }
+    const LineSettings& lineSettings() const { return m_lineSettings; }
+    std::int32_t integerOption() const { return m_integerOption; }
+    // The device of the last open, kept here because QSerialPort names a pty by a short name.
+    const std::string& device() const { return m_device; }
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    void failUnlessOpen(std::string_view action);
+    std::string describePort() const;
+
+    std::string m_programFolder;
+    std::int16_t m_portNumber = 1;
+    LineSettings m_lineSettings;
+    std::int32_t m_integerOption = 0;
+    std::string m_device;
+    // Why the line was lost under an open port; reported once by the next read or write.
+    std::string m_lostReason;
+    QSerialPort m_port;
+};
+
+}  // namespace serial

@@ -1,0 +1,124 @@
+#include "serial/port_device.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace serial {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(PortDevice, NumbersOutsideOneToSixteenHaveNoDevice) {
+    const std::vector<std::string> ports(20, "/dev/ttyS0");
+    for (const std::int16_t number : {std::int16_t{0}, std::int16_t{-1}, std::int16_t{17}}) {
+        EXPECT_EQ(portDevice(number, ".", ports), std::nullopt) << number;
+    }
+}
+
+#ifdef _WIN32
+
+TEST(PortDevice, ComNumberIsTheWindowsDevice) {
+    EXPECT_EQ(portDevice(1, ".", {}), "COM1");
+    EXPECT_EQ(portDevice(16, ".", {}), "COM16");
+}
+
+#else
+
+TEST(DevicePathOrder, ReadsRunsOfDigitsAsNumbers) {
+    std::vector<std::string> paths = {"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyACM1",
+                                      "/dev/ttyS2",   "/dev/ttyS1",  "/dev/ttyS"};
+    std::sort(paths.begin(), paths.end(), devicePathLess);
+    EXPECT_EQ(paths, (std::vector<std::string>{"/dev/ttyACM1", "/dev/ttyS", "/dev/ttyS1",
+                                               "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
+}
+
+TEST(DevicePathOrder, LeadingZerosStillGiveAStrictOrder) {
+    EXPECT_TRUE(devicePathLess("/dev/ttyS02", "/dev/ttyS2"));
+    EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS02"));
+    EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS2"));
+    EXPECT_TRUE(devicePathLess("/dev/ttyS2", "/dev/ttyS3"));
+}
+
+// A program folder of its own per test, removed afterwards.
+class PortDeviceFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device random;
+        m_folder = fs::temp_directory_path() / ("port_device_test_" + std::to_string(random()) +
+                                                "_" + std::to_string(random()));
+        fs::create_directories(m_folder);
+        m_folder = fs::canonical(m_folder);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+    std::string folder() const { return m_folder.string(); }
+    // An ordinary file standing in for a device.
+    std::string makeDevice(const std::string& name) const {
+        const fs::path path = m_folder / name;
+        std::FILE* file = std::fopen(path.c_str(), "w");
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+        return path.string();
+    }
+
+    fs::path m_folder;
+};
+
+TEST_F(PortDeviceFolder, TheNthSystemPortInDevicePathOrder) {
+    const std::vector<std::string> listed = {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2"};
+    EXPECT_EQ(portDevice(1, folder(), listed), "/dev/ttyS2");
+    EXPECT_EQ(portDevice(2, folder(), listed), "/dev/ttyS10");
+    EXPECT_EQ(portDevice(3, folder(), listed), "/dev/ttyUSB0");
+}
+
+TEST_F(PortDeviceFolder, NumbersBeyondTheListHaveNoDevice) {
+    EXPECT_EQ(portDevice(4, folder(), {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}), std::nullopt);
+    EXPECT_EQ(portDevice(1, folder(), {}), std::nullopt);
+}
+
+TEST_F(PortDeviceFolder, ADeviceListedTwiceCountsOnce) {
+    EXPECT_EQ(portDevice(2, folder(), {"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS1"}), "/dev/ttyS1");
+}
+
+TEST_F(PortDeviceFolder, ALinkBeatsTheListForItsNumberOnly) {
+    const std::string device = makeDevice("gauge-adapter");
+    fs::create_symlink(device, m_folder / "com2");
+    const std::vector<std::string> listed = {"/dev/ttyS0", "/dev/ttyS1"};
+    EXPECT_EQ(portDevice(2, folder(), listed), device);
+    EXPECT_EQ(portDevice(1, folder(), listed), "/dev/ttyS0");
+}
+
+TEST_F(PortDeviceFolder, LinksAreLowerCaseComN) {
+    const std::string device = makeDevice("gauge-adapter");
+    fs::create_symlink(device, m_folder / "com16");
+    EXPECT_EQ(portDevice(16, folder(), {}), device);
+    // An ordinary file named com1 is not a link and is not taken for a device.
+    makeDevice("com1");
+    EXPECT_EQ(portDevice(1, folder(), {"/dev/ttyS0"}), "/dev/ttyS0");
+}
+
+TEST_F(PortDeviceFolder, AChainOfLinksResolvesToTheDevice) {
+    const std::string device = makeDevice("gauge-adapter");
+    fs::create_symlink(device, m_folder / "by-id");
+    fs::create_symlink("by-id", m_folder / "com3");
+    EXPECT_EQ(portDevice(3, folder(), {}), device);
+}
+
+TEST_F(PortDeviceFolder, ADanglingLinkNamesItsMissingTargetRatherThanAnotherPort) {
+    fs::create_symlink("unplugged-adapter", m_folder / "com1");
+    EXPECT_EQ(portDevice(1, folder(), {"/dev/ttyS0"}), (m_folder / "unplugged-adapter").string());
+}
+
+#endif
+
+}  // namespace
+}  // namespace serial
