@@ -19,9 +19,15 @@ struct SaveDialogRequest {
     bool askBeforeReplacing = false;
 };
 
+// What an open dialog is prepared with.
+struct OpenDialogRequest {
+    std::string title;
+    std::string filter;
+};
+
 // The window as the core sees it. Every operation either does what is asked or throws (a
 // RefusedValue for a value a control does not take); none shows a message of its own. Only
-// showMessageBox and askSaveFileName return to the event loop before they return, so timer ticks
+// the message box and the dialogs return to the event loop before they return, so timer ticks
 // may reach the core while they are open.
 class View {
 public:
@@ -52,6 +58,9 @@ public:
     // Modal save form; the full path chosen, or nothing when the operator cancels.
     virtual std::optional<std::string> askSaveFileName(SaveDialog dialog,
                                                        const SaveDialogRequest& request) = 0;
+
+    // Modal open form; the full path chosen, or nothing when the operator cancels.
+    virtual std::optional<std::string> askOpenFileName(const OpenDialogRequest& request) = 0;
 
     // The folder that holds the program's executable, without a trailing separator.
     virtual std::string programFolder() const = 0;

@@ -121,9 +121,13 @@ void FakeView::advance(long long milliseconds) {
     }
 }
 
-bool FakeView::timerRunning(view::Timer t) const { return timer(t).running; }
+bool FakeView::timerRunning(view::Timer t) const {
+    return timer(t).running;
+}
 
-int FakeView::timerPeriod(view::Timer t) const { return timer(t).period; }
+int FakeView::timerPeriod(view::Timer t) const {
+    return timer(t).period;
+}
 
 void FakeView::showMessageBox(std::string_view text, view::MessageIcon icon) {
     m_messageBoxes.push_back({std::string(text), icon, m_now});
@@ -139,6 +143,15 @@ void FakeView::showMessageBox(std::string_view text, view::MessageIcon icon) {
 std::optional<std::string> FakeView::askSaveFileName(view::SaveDialog dialog,
                                                      const view::SaveDialogRequest& request) {
     m_dialogsShown.push_back({dialog, request});
+    return nextDialogAnswer();
+}
+
+std::optional<std::string> FakeView::askOpenFileName(const view::OpenDialogRequest& request) {
+    m_openDialogsShown.push_back(request);
+    return nextDialogAnswer();
+}
+
+std::optional<std::string> FakeView::nextDialogAnswer() {
     if (!m_timeInDialogs.empty()) {
         const long long open = m_timeInDialogs.front();
         m_timeInDialogs.pop_front();
@@ -159,7 +172,9 @@ void FakeView::unloadWindow() {
     }
 }
 
-const std::string& FakeView::label(view::Label label) const { return m_labels[slot(label)]; }
+const std::string& FakeView::label(view::Label label) const {
+    return m_labels[slot(label)];
+}
 
 const std::vector<std::string>& FakeView::entries(view::List list) const {
     return m_lists[slot(list)].entries;

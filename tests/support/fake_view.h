@@ -43,6 +43,7 @@ public:
     void showMessageBox(std::string_view text, view::MessageIcon icon) override;
     std::optional<std::string> askSaveFileName(view::SaveDialog dialog,
                                                const view::SaveDialogRequest& request) override;
+    std::optional<std::string> askOpenFileName(const view::OpenDialogRequest& request) override;
     std::string programFolder() const override { return m_programFolder; }
     void unloadWindow() override;
     void endProgram() override { ++m_endCount; }
@@ -73,6 +74,9 @@ public:
     int progressUpper() const { return m_progressUpper; }
     const std::vector<MessageBox>& messageBoxes() const { return m_messageBoxes; }
     const std::vector<DialogShown>& dialogsShown() const { return m_dialogsShown; }
+    const std::vector<view::OpenDialogRequest>& openDialogsShown() const {
+        return m_openDialogsShown;
+    }
     bool messageBoxOpen() const { return m_openMessageBoxes > 0; }
     int unloadCount() const { return m_unloadCount; }
     int endCount() const { return m_endCount; }
@@ -89,6 +93,7 @@ private:
         std::int16_t selected = -1;
     };
 
+    std::optional<std::string> nextDialogAnswer();
     TimerState& timer(view::Timer t) { return m_timers[static_cast<std::size_t>(t)]; }
     const TimerState& timer(view::Timer t) const { return m_timers[static_cast<std::size_t>(t)]; }
 
@@ -110,6 +115,7 @@ private:
     std::deque<long long> m_timeInDialogs;
     std::vector<MessageBox> m_messageBoxes;
     std::vector<DialogShown> m_dialogsShown;
+    std::vector<view::OpenDialogRequest> m_openDialogsShown;
     int m_openMessageBoxes = 0;
     std::string m_programFolder = "/opt/qorb";
     int m_unloadCount = 0;

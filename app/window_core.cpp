@@ -1,0 +1,98 @@
+#include "app/window_core.h"
+
+#include <string>
+
+#include "app/window_texts.h"
+#include "gauge/version_query.h"
+#include "serial/serial_port.h"
+#include "settings/save_command.h"
+#include "settings/settings_file.h"
+#include "view/view.h"
+
+namespace app {
+
+WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files)
+    : m_view(view), m_port(port), m_files(files), m_transfer(view, port, files) {}
+
+void WindowCore::onLoad() {
+    m_transfer.startUp();
+    m_portState.valid = false;
+    serial::FillPortLists(m_view);
+    m_view.selectListEntry(view::List::Combo1, 0);
+    m_view.selectListEntry(view::List::Combo2, 0);
+    settings::LoadSettings(m_view, m_files, settings::settingsFilePath(m_view.programFolder()));
+    serial::ApplyPortSettings(m_view, m_port, m_portState);
+}
+
+void WindowCore::onUnload() {
+    if (m_unloaded) {
+        return;
+    }
+    // From here on no tick may touch the port, also while the save error below is open.
+    m_unloaded = true;
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+    settings::SaveSettings(m_view, m_files, settings::settingsFilePath(m_view.programFolder()));
+}
+
+void WindowCore::onSetNewBaudRate() {
+    serial::ApplyPortSettings(m_view, m_port, m_portState);
+}
+
+void WindowCore::onGetMemoryPoints() {
+    m_transfer.press();
+}
+
+void WindowCore::onGetVersion() {
+    gauge::pressGetVersion(m_view, m_port, {m_portState.open, m_transfer.running()});
+}
+
+void WindowCore::onHelp() {
+    m_view.showMessageBox(kHelpText, view::MessageIcon::None);
+}
+
+void WindowCore::onExit() {
+    m_view.unloadWindow();
+    m_view.endProgram();
+}
+
+void WindowCore::onSaveMenu() {
+    settings::saveSettingsAs(m_view, m_files);
+}
+
+void WindowCore::onOpenMenu() {
+    const std::optional<std::string> chosen =
+        m_view.askOpenFileName({std::string(kOpenDialogTitle), std::string(kOpenDialogFilter)});
+    if (!chosen) {
+        return;
+    }
+    settings::LoadSettings(m_view, m_files, *chosen);
+    serial::ApplyPortSettings(m_view, m_port, m_portState);
+}
+
+void WindowCore::onInfoMenu() {
+    const std::string text = std::string(kProductName) + "\r\nVersion " +
+                             std::string(kCaptionVersion) + "\r\nFile version " +
+                             std::string(kFileVersion) + "\r\n";
+    m_view.showMessageBox(text, view::MessageIcon::None);
+}
+
+void WindowCore::onTimerTick(view::Timer timer) {
+    if (m_unloaded) {
+        return;
+    }
+    switch (timer) {
+        case view::Timer::timerCheckData:
+            m_transfer.pollTick(m_portState.valid);
+            break;
+        case view::Timer::tmrCheckTimeout:
+            m_transfer.watchdogTick();
+            break;
+        case view::Timer::tmrVersion:
+            gauge::tickVersion(m_view, m_port, {m_portState.open, m_transfer.running()});
+            break;
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+namespace app {
+
+inline constexpr std::string_view kCaption =
+    "Harlund Instruments QORB Memory to File (V1.02  02/23/2018)";
+inline constexpr std::string_view kApplicationTitle = "QORB Memory to File";
+
+inline constexpr std::string_view kHelpText =
+    "********************* Transfer Memory Points to File *********************\r\n\n"
+    "1 - Check or uncheck Save File includes to include or not include data in transfer\r\n";
+
+inline constexpr std::string_view kProductName = "QORB_MemoryToFile";
+inline constexpr std::string_view kCaptionVersion = "V1.02  02/23/2018";
+inline constexpr std::string_view kFileVersion = "1.00";
+
+inline constexpr std::string_view kOpenDialogTitle = "Select File to Open";
+inline constexpr std::string_view kOpenDialogFilter = "Text Files (*.txt)|*.txt";
+
+}  // namespace app
