@@ -15,7 +15,7 @@ namespace settings {
 // An item of the settings file could not be read: the file ended or the item is no 16-bit
 // decimal integer. The message names the path and the item.
 class SettingsReadError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
@@ -27,13 +27,13 @@ std::optional<std::int16_t> parseItem(std::string_view item);
 // line end (CR, LF or CR LF) or the end of the file; blanks before an item are skipped. Nothing
 // past the end of the last item asked for is read.
 class ItemReader {
-  public:
+public:
     ItemReader(pointsfile::FileTable& files, std::int16_t fileNumber, std::string path);
 
     // Throws SettingsReadError, or the table's FileError when the system fails the read.
     std::int16_t next();
 
-  private:
+private:
     pointsfile::FileTable& m_files;
     std::int16_t m_fileNumber;
     std::string m_path;

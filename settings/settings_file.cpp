@@ -31,7 +31,7 @@ void selectFallback(view::View& view) {
 // close that fails frees the number all the same, and once freed it is never closed again: a
 // transfer may have taken it while the save error was on screen.
 class SettingsFileCloser {
-  public:
+public:
     explicit SettingsFileCloser(pointsfile::FileTable& files) : m_files(files) {}
     SettingsFileCloser(const SettingsFileCloser&) = delete;
     SettingsFileCloser& operator=(const SettingsFileCloser&) = delete;
@@ -49,7 +49,7 @@ class SettingsFileCloser {
         }
     }
 
-  private:
+private:
     pointsfile::FileTable& m_files;
     bool m_open = true;
 };

@@ -17,7 +17,7 @@ using view::CheckBox;
 using view::List;
 
 class SettingsFileTest : public testing::Test {
-  protected:
+protected:
     SettingsFileTest() {
         serial::FillPortLists(view);
         view.selectListEntry(List::Combo1, 0);
@@ -118,7 +118,7 @@ TEST_F(SettingsFileTest, SaveWhileATransferHoldsNumberOneLeavesItsFileAlone) {
 
 // A failure in mid-save: the fourth line cannot be had.
 class ViewFailingOnStatistics : public testsupport::FakeView {
-  public:
+public:
     std::int16_t checkBoxValue(CheckBox box) const override {
         if (box == CheckBox::chkIncludeStatistics) {
             throw view::RefusedValue("chkIncludeStatistics", 9);
