@@ -47,7 +47,7 @@ bool isDigit(char c) {
 
 // Reads the text left of a cursor, skipping blanks, tabs and line feeds before each character.
 class Scanner {
-  public:
+public:
     explicit Scanner(std::string_view text) : m_text(text) {}
 
     char peek() {
@@ -58,7 +58,7 @@ class Scanner {
     }
     void take() { ++m_pos; }
 
-  private:
+private:
     std::string_view m_text;
     std::size_t m_pos = 0;
 };

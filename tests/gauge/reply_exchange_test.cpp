@@ -19,7 +19,7 @@ gaugesim::GaugeConfig smallGauge() {
 }
 
 class ReplyExchangeTest : public testing::Test {
-  protected:
+protected:
     ReplyExchangeTest() : m_port(smallGauge()) { m_port.open(); }
 
     testsupport::FakePort m_port;
