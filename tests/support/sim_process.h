@@ -15,7 +15,7 @@ bool simulatorAvailable();
 // A running qorb-gauge-sim. Its stdout and stderr are drained by a reader thread, so a simulator
 // that logs a lot never blocks on a full pipe.
 class SimProcess {
-  public:
+public:
     // Starts qorb-gauge-sim with these arguments and waits (at most 5 s) for the pty path it
     // prints.
     explicit SimProcess(const std::vector<std::string>& arguments);
@@ -34,7 +34,7 @@ class SimProcess {
     // Once it has ended: its exit code, or 128 + the signal that ended it.
     std::optional<int> exitCode();
 
-  private:
+private:
     void readOutput();
     bool reap(bool block);
     void stop(int signal);
