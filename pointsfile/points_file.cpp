@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "pointsfile/file_error.h"
+
 namespace pointsfile {
 
 void PointsFile::open(const std::string& path) {
@@ -11,7 +13,13 @@ void PointsFile::open(const std::string& path) {
     m_open = true;
 }
 
-void PointsFile::writeRow(std::string_view row) { m_files.writeLine(m_number, row); }
+void PointsFile::writeRow(std::string_view row) {
+    // After the close the number may belong to the settings file; a late row must not land there.
+    if (!m_open) {
+        throw FileError(m_name, "the points file is not open", "write to");
+    }
+    m_files.writeLine(m_number, row);
+}
 
 void PointsFile::close() {
     if (!m_open) {

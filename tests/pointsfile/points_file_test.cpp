@@ -71,6 +71,16 @@ TEST_F(PointsFileTest, CloseAfterCloseLeavesAFileThatReusedTheNumberOpen) {
     EXPECT_FALSE(m_points.isOpen());
 }
 
+TEST_F(PointsFileTest, RowAfterCloseFailsAndLeavesAFileThatReusedTheNumberUntouched) {
+    const std::string settings = m_folder.file("avrbl.txt");
+    m_points.open(m_folder.file("points.txt"));
+    m_points.close();
+    m_files.openForWriting(FileTable::kSettingsFileNumber, settings);
+    EXPECT_THROW(m_points.writeRow("1\t2.5"), pointsfile::FileError);
+    m_files.close(FileTable::kSettingsFileNumber);
+    EXPECT_EQ(testsupport::readBytes(settings), "");
+}
+
 TEST_F(PointsFileTest, SecondFileStartsFresh) {
     const std::string first = m_folder.file("first.txt");
     const std::string second = m_folder.file("second.txt");
