@@ -49,7 +49,11 @@ std::string GaugeModel::receive(std::string_view bytes) {
             m_pendingTooLong = false;
             continue;
         }
+        if (m_commands.size() == kCommandLogLimit) {
+            m_commands.erase(m_commands.begin(), m_commands.begin() + kCommandLogLimit / 2);
+        }
         m_commands.push_back(command);
+        ++m_commandCount;
         replies += answer(command);
     }
     return replies;

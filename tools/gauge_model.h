@@ -44,10 +44,14 @@ public:
     std::string receive(std::string_view bytes);
 
     const GaugeConfig& config() const { return m_config; }
-    // The commands received so far, without their CR, in order.
+    // The latest commands received, without their CR, in order: at most kCommandLogLimit, so a
+    // gauge that answers for hours keeps its memory.
     const std::vector<std::string>& commandsReceived() const { return m_commands; }
+    // Every command received since the gauge was made.
+    std::size_t commandCount() const { return m_commandCount; }
 
     static constexpr std::size_t kMaxCommandLength = 16;
+    static constexpr std::size_t kCommandLogLimit = 1024;
 
 private:
     std::string answer(const std::string& command);
@@ -58,6 +62,7 @@ private:
     std::string m_pending;
     bool m_pendingTooLong = false;
     std::vector<std::string> m_commands;
+    std::size_t m_commandCount = 0;
     std::size_t m_statisticsCursor = 0;
     std::size_t m_memoryCursor = 0;
     std::size_t m_pointsAnswered = 0;

@@ -67,9 +67,9 @@ void SimLine::readCommands(Clock::time_point now) {
 
 // Byte by byte, so that each reply is paced and cut into pieces on its own.
 void SimLine::takeCommandByte(char byte, Clock::time_point now) {
-    std::size_t commandsBefore = m_gauge.commandsReceived().size();
+    const std::size_t commandsBefore = m_gauge.commandCount();
     std::string reply = m_gauge.receive(std::string_view(&byte, 1));
-    if (m_gauge.commandsReceived().size() != commandsBefore) {
+    if (m_gauge.commandCount() != commandsBefore) {
         if (m_log) {
             std::string line = m_gauge.commandsReceived().back() + "\n";
             (void)!::write(STDERR_FILENO, line.data(), line.size());

@@ -104,5 +104,16 @@ TEST(GaugeModelGenerated, MemoryPointsAreTabSeparatedAndEveryFifthIsDeleted) {
     EXPECT_EQ(generatedStatisticsPoints(7)[6], "N\t12.5750\tmm");
 }
 
+TEST(GaugeModelParsing, CommandLogStaysBoundedOverALongRun) {
+    GaugeModel gauge(GaugeConfig{});
+    for (int i = 0; i < 5000; ++i) {
+        gauge.receive("MN\r");
+    }
+    gauge.receive("V\r");
+    EXPECT_EQ(gauge.commandCount(), 5001u);
+    EXPECT_LE(gauge.commandsReceived().size(), GaugeModel::kCommandLogLimit);
+    EXPECT_EQ(gauge.commandsReceived().back(), "V");
+}
+
 }  // namespace
 }  // namespace gaugesim
