@@ -9,6 +9,18 @@ namespace {
 
 using view::List;
 
+// Can let another program take the port between the probe and the final open.
+class RacedPort : public testsupport::FakePort {
+public:
+    void open() override {
+        if (m_takenAfterProbe && openCount() == 1) {
+            setHeldByAnotherProgram(true);
+        }
+        FakePort::open();
+    }
+    bool m_takenAfterProbe = false;
+};
+
 class PortSelectionTest : public testing::Test {
 protected:
     PortSelectionTest() { serial::FillPortLists(view); }
@@ -18,16 +30,14 @@ protected:
         view.selectListEntry(List::Combo2, baudIndex);
         serial::ApplyPortSettings(view, port, state);
     }
-
+    bool allOpen() const { return state.valid && state.open && port.isOpen(); }
     void expectInvalid() const {
         EXPECT_EQ(view.label(view::Label::lblPortConfigured), "Invalid port");
-        EXPECT_FALSE(state.valid);
-        EXPECT_FALSE(state.open);
-        EXPECT_FALSE(port.isOpen());
+        EXPECT_FALSE(state.valid || state.open || port.isOpen());
     }
 
     testsupport::FakeView view;
-    testsupport::FakePort port;
+    RacedPort port;
     serial::PortState state;
 };
 
@@ -49,7 +59,7 @@ TEST_F(PortSelectionTest, GoodApplyLeavesThePortOpenAndStartsThePoll) {
     EXPECT_EQ(port.lineSettings(), serial::parseLineSettings("38400,n,8,1"));
     EXPECT_EQ(port.integerOption(), 0);
     EXPECT_EQ(view.label(view::Label::lblPortConfigured), "Valid port");
-    EXPECT_TRUE(state.valid && state.open && port.isOpen());
+    EXPECT_TRUE(allOpen());
     EXPECT_EQ(port.openCount(), 2);
     EXPECT_TRUE(view.timerRunning(view::Timer::timerCheckData));
     EXPECT_EQ(view.timerPeriod(view::Timer::timerCheckData), 50);
@@ -64,34 +74,24 @@ TEST_F(PortSelectionTest, EachBaudEntryAppliesItsRate) {
     }
 }
 
-TEST_F(PortSelectionTest, SecondApplyClosesAndReopensWithTheNewSettings) {
-    apply(0, 1);
-    apply(4, 5);
-    EXPECT_EQ(port.portNumber(), 5);
-    EXPECT_EQ(port.lineSettings()->baudRate, 115200);
-    EXPECT_EQ(port.openCount(), 4);
-    EXPECT_EQ(port.closeCount(), 3);
-    EXPECT_TRUE(state.valid && state.open && port.isOpen());
-}
-
-TEST_F(PortSelectionTest, NoBaudSelectionKeepsTheLineSettingsButTakesThePort) {
+TEST_F(PortSelectionTest, ReapplyClosesAndReopensAndNoBaudSelectionKeepsTheRate) {
     apply(0, 1);
     apply(6, -1);
     EXPECT_EQ(port.lineSettings(), serial::parseLineSettings("9600,n,8,1"));
     EXPECT_EQ(port.portNumber(), 7);
-    EXPECT_TRUE(state.valid && state.open);
+    EXPECT_EQ(port.openCount(), 4);
+    EXPECT_EQ(port.closeCount(), 3);
+    EXPECT_TRUE(allOpen());
 }
 
 TEST_F(PortSelectionTest, MissingHeldOrUnselectedPortIsInvalid) {
     port.setPortExists(false);
     apply(0, 3);
     expectInvalid();
-
     port.setPortExists(true);
     port.setHeldByAnotherProgram(true);
     apply(0, 3);
     expectInvalid();
-
     port.setHeldByAnotherProgram(false);
     apply(-1, 3);
     expectInvalid();
@@ -105,26 +105,10 @@ TEST_F(PortSelectionTest, FailedApplyAfterAGoodOneClosesThePortAndKeepsThePoll) 
     EXPECT_TRUE(view.timerRunning(view::Timer::timerCheckData));
 }
 
-// Another program takes the port between the probe and the final open.
-class PortTakenAfterProbe : public testsupport::FakePort {
-public:
-    void open() override {
-        if (openCount() == 1) {
-            setHeldByAnotherProgram(true);
-        }
-        FakePort::open();
-    }
-};
-
-TEST(PortSelection, PortTakenAfterTheProbeEndsLikeAFailedProbe) {
-    testsupport::FakeView view;
-    PortTakenAfterProbe port;
-    serial::PortState state;
-    serial::FillPortLists(view);
-    view.selectListEntry(List::Combo1, 0);
-    serial::ApplyPortSettings(view, port, state);
-    EXPECT_EQ(view.label(view::Label::lblPortConfigured), "Invalid port");
-    EXPECT_FALSE(state.valid || state.open || port.isOpen());
+TEST_F(PortSelectionTest, PortTakenAfterTheProbeEndsLikeAFailedProbe) {
+    port.m_takenAfterProbe = true;
+    apply(0, 3);
+    expectInvalid();
     EXPECT_FALSE(view.timerRunning(view::Timer::timerCheckData));
 }
 
