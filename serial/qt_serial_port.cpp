@@ -57,12 +57,21 @@ QtSerialPort::QtSerialPort(std::string programFolder) : m_programFolder(std::mov
                      [this](QSerialPort::SerialPortError error) { onError(error); });
 }
 
+void QtSerialPort::setPortNumber(std::int16_t number) {
+    // The device found for the old number would only mislead the next error message.
+    if (number != m_portNumber && !m_port.isOpen()) {
+        m_device.clear();
+    }
+    m_portNumber = number;
+}
+
 void QtSerialPort::setLineSettings(std::string_view settings) {
     m_lineSettings = parseLineSettings(settings);
 }
 
 std::string QtSerialPort::describePort() const {
-    return "Com " + std::to_string(m_portNumber) + " (" + m_device + ")";
+    std::string text = "Com " + std::to_string(m_portNumber);
+    return m_device.empty() ? text : text + " (" + m_device + ")";
 }
 
 void QtSerialPort::open() {

@@ -18,7 +18,7 @@ class QtSerialPort : public SerialPort {
 public:
     explicit QtSerialPort(std::string programFolder);
 
-    void setPortNumber(std::int16_t number) override { m_portNumber = number; }
+    void setPortNumber(std::int16_t number) override;
     void setLineSettings(std::string_view settings) override;
     void setIntegerOption(std::int32_t value) override { m_integerOption = value; }
 

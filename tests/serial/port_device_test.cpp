@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace serial {
 namespace {
@@ -36,41 +36,24 @@ TEST(DevicePathOrder, ReadsRunsOfDigitsAsNumbers) {
     std::sort(paths.begin(), paths.end(), devicePathLess);
     EXPECT_EQ(paths, (std::vector<std::string>{"/dev/ttyACM1", "/dev/ttyS", "/dev/ttyS1",
                                                "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
-}
-
-TEST(DevicePathOrder, LeadingZerosStillGiveAStrictOrder) {
+    // Equal numbers written with leading zeros still order strictly, so sorting stays defined.
     EXPECT_TRUE(devicePathLess("/dev/ttyS02", "/dev/ttyS2"));
     EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS02"));
     EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS2"));
-    EXPECT_TRUE(devicePathLess("/dev/ttyS2", "/dev/ttyS3"));
 }
 
-// A program folder of its own per test, removed afterwards.
+// An empty program folder of its own per test.
 class PortDeviceFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device random;
-        m_folder = fs::temp_directory_path() / ("port_device_test_" + std::to_string(random()) +
-                                                "_" + std::to_string(random()));
-        fs::create_directories(m_folder);
-        m_folder = fs::canonical(m_folder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-    std::string folder() const { return m_folder.string(); }
+    std::string folder() const { return m_folder.path().string(); }
     // An ordinary file standing in for a device.
     std::string makeDevice(const std::string& name) const {
-        const fs::path path = m_folder / name;
-        std::FILE* file = std::fopen(path.c_str(), "w");
-        if (file != nullptr) {
-            std::fclose(file);
-        }
-        return path.string();
+        testsupport::writeBytes(m_folder.path() / name, "");
+        return fs::canonical(m_folder.path() / name).string();
     }
+    fs::path path(const std::string& name) const { return m_folder.path() / name; }
 
-    fs::path m_folder;
+    testsupport::TempFolder m_folder;
 };
 
 TEST_F(PortDeviceFolder, TheNthSystemPortInDevicePathOrder) {
@@ -91,15 +74,15 @@ TEST_F(PortDeviceFolder, ADeviceListedTwiceCountsOnce) {
 
 TEST_F(PortDeviceFolder, ALinkBeatsTheListForItsNumberOnly) {
     const std::string device = makeDevice("gauge-adapter");
-    fs::create_symlink(device, m_folder / "com2");
+    fs::create_symlink(device, path("com2"));
     const std::vector<std::string> listed = {"/dev/ttyS0", "/dev/ttyS1"};
     EXPECT_EQ(portDevice(2, folder(), listed), device);
     EXPECT_EQ(portDevice(1, folder(), listed), "/dev/ttyS0");
 }
 
-TEST_F(PortDeviceFolder, LinksAreLowerCaseComN) {
+TEST_F(PortDeviceFolder, LinksUpToCom16CountButAnOrdinaryFileIsNoLink) {
     const std::string device = makeDevice("gauge-adapter");
-    fs::create_symlink(device, m_folder / "com16");
+    fs::create_symlink(device, path("com16"));
     EXPECT_EQ(portDevice(16, folder(), {}), device);
     // An ordinary file named com1 is not a link and is not taken for a device.
     makeDevice("com1");
@@ -108,14 +91,14 @@ TEST_F(PortDeviceFolder, LinksAreLowerCaseComN) {
 
 TEST_F(PortDeviceFolder, AChainOfLinksResolvesToTheDevice) {
     const std::string device = makeDevice("gauge-adapter");
-    fs::create_symlink(device, m_folder / "by-id");
-    fs::create_symlink("by-id", m_folder / "com3");
+    fs::create_symlink(device, path("by-id"));
+    fs::create_symlink("by-id", path("com3"));
     EXPECT_EQ(portDevice(3, folder(), {}), device);
 }
 
 TEST_F(PortDeviceFolder, ADanglingLinkNamesItsMissingTargetRatherThanAnotherPort) {
-    fs::create_symlink("unplugged-adapter", m_folder / "com1");
-    EXPECT_EQ(portDevice(1, folder(), {"/dev/ttyS0"}), (m_folder / "unplugged-adapter").string());
+    fs::create_symlink("unplugged-adapter", path("com1"));
+    EXPECT_EQ(portDevice(1, folder(), {"/dev/ttyS0"}), path("unplugged-adapter").string());
 }
 
 #endif
