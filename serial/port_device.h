@@ -12,8 +12,9 @@ inline constexpr std::int16_t kLastPortNumber = 16;
 
 // The device that "Com <number>" opens. On Windows it is COM<number>. Elsewhere a symbolic link
 // com<number> in the program's folder names it (resolved, so the link and its target share one
-// lock); without such a link it is the number-th of the system's serial ports in device path
-// order. Nothing when the number is outside 1 to 16 or no such port exists.
+// lock; a dangling link gives its missing target, so the open fails naming it); without such a
+// link it is the number-th of the system's serial ports in device path order. Nothing when the
+// number is outside 1 to 16 or the system has no such port.
 std::optional<std::string> portDevice(std::int16_t number, const std::string& programFolder,
                                       std::vector<std::string> systemPorts);
 

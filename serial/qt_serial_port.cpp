@@ -79,17 +79,16 @@ void QtSerialPort::open() {
         throw PortError(describePort() + " is already open");
     }
     m_lostReason.clear();
-    const std::string comName = "Com " + std::to_string(m_portNumber);
+    m_device.clear();
     if (m_portNumber < kFirstPortNumber || m_portNumber > kLastPortNumber) {
-        m_device.clear();
-        throw PortError("Cannot open " + comName + ": port numbers run from 1 to 16");
+        throw PortError("Cannot open " + describePort() + ": port numbers run from 1 to 16");
     }
     const std::optional<std::string> device =
         portDevice(m_portNumber, m_programFolder, systemPorts());
     if (!device) {
-        m_device.clear();
-        throw PortError("Cannot open " + comName + ": no link com" + std::to_string(m_portNumber) +
-                        " in " + m_programFolder + " and no such serial port on this system");
+        throw PortError("Cannot open " + describePort() + ": no link com" +
+                        std::to_string(m_portNumber) + " in " + m_programFolder +
+                        " and no such serial port on this system");
     }
     m_device = *device;
 
@@ -101,8 +100,12 @@ void QtSerialPort::open() {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     // DTR and RTS stay as the driver leaves them: pseudo-terminals refuse both.
     if (!m_port.open(QIODevice::ReadWrite)) {
-        throw PortError("Cannot open " + describePort() + ": " +
-                        m_port.errorString().toStdString());
+        std::string reason = m_port.errorString().toStdString();
+        if (m_port.error() == QSerialPort::PermissionError) {
+            // Also what a lock held by another program looks like.
+            reason = "in use by another program or access denied (" + reason + ")";
+        }
+        throw PortError("Cannot open " + describePort() + ": " + reason);
     }
 }
 

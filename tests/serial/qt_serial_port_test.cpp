@@ -204,6 +204,7 @@ TEST_F(QtSerialPortOnPty, APortHeldOpenCannotBeOpenedAgainUntilClosed) {
     const std::string error = portErrorOf([&] { sameLink.open(); });
     EXPECT_TRUE(mentions(error, "Com 1")) << error;
     EXPECT_TRUE(mentions(error, m_gauge.device())) << error;
+    EXPECT_TRUE(mentions(error, "in use by another program")) << error;
     EXPECT_FALSE(sameLink.isOpen());
 
     QtSerialPort otherLink(folder());
