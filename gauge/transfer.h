@@ -24,7 +24,7 @@ namespace gauge {
 // poll tick: states 2 to 7 are the statistics section (opening, count, points), 8 to 13 the
 // memory section; 1 is idle.
 class Transfer {
-  public:
+public:
     static constexpr std::int16_t kIdle = 1;
     static constexpr std::int16_t kStatisticsFirstState = 2;
     static constexpr std::int16_t kMemoryFirstState = 8;
@@ -50,7 +50,7 @@ class Transfer {
     const ReplyExchange& reply() const { return m_reply; }
     const pointsfile::PointsFile& pointsFile() const { return m_pointsFile; }
 
-  private:
+private:
     enum class Section { Statistics, Memory };
 
     void beginTransfer(const std::string& path);

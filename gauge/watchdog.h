@@ -9,7 +9,7 @@ namespace gauge {
 // The reply watchdog on tmrCheckTimeout: it fires once, 4000 ms after the last start, unless
 // stopped first. Its tick is the transfer's timeout action.
 class Watchdog {
-  public:
+public:
     static constexpr int kPeriodMilliseconds = 4000;
 
     explicit Watchdog(view::View& view) : m_view(view) {}
@@ -19,7 +19,7 @@ class Watchdog {
     // The full period counts again from now.
     void restart();
 
-  private:
+private:
     view::View& m_view;
 };
 

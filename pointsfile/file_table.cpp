@@ -16,7 +16,9 @@ namespace pointsfile {
 
 namespace {
 
-std::string systemReason(int error) { return error != 0 ? std::strerror(error) : "unknown error"; }
+std::string systemReason(int error) {
+    return error != 0 ? std::strerror(error) : "unknown error";
+}
 
 std::FILE* openStream(const std::string& path, bool writing) {
 #ifdef _WIN32
@@ -43,7 +45,9 @@ bool syncToDisk(std::FILE* stream) {
 
 }  // namespace
 
-FileTable::~FileTable() { closeAll(); }
+FileTable::~FileTable() {
+    closeAll();
+}
 
 std::int16_t FileTable::freeFileNumber() const {
     std::int16_t number = 1;

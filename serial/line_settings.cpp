@@ -31,7 +31,8 @@ LineSettings parseLineSettings(std::string_view text) {
         if (count == fields.size()) {
             throw MalformedLineSettings(text);
         }
-        fields[count++] = text.substr(start, comma == std::string_view::npos ? comma : comma - start);
+        fields[count++] =
+            text.substr(start, comma == std::string_view::npos ? comma : comma - start);
         if (comma == std::string_view::npos) {
             break;
         }

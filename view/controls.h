@@ -5,7 +5,13 @@
 namespace view {
 
 // The controls that the window offers to the core; each keeps the name it has on the window.
-enum class Label { lblPortConfigured, lblDebug, lblPointsToTransfer, lblPointsCollected, lblEndResult };
+enum class Label {
+    lblPortConfigured,
+    lblDebug,
+    lblPointsToTransfer,
+    lblPointsCollected,
+    lblEndResult
+};
 enum class CheckBox { chkIncludeStatistics, chkIncludeDeletedItem, CheckUseSpaceDelimiters };
 enum class List { Combo1, Combo2 };
 enum class Timer { timerCheckData, tmrCheckTimeout, tmrVersion };

@@ -16,7 +16,7 @@ namespace testsupport {
 // A transfer wired to the fake window and the fake gauge as the window wires it: the poll tick
 // every 50 ms with the port valid, the watchdog's tick to the timeout action.
 class TransferFixture : public ::testing::Test {
-  protected:
+protected:
     explicit TransferFixture(gaugesim::GaugeConfig config = defaultGauge());
 
     static gaugesim::GaugeConfig defaultGauge();

@@ -16,7 +16,7 @@ namespace {
 // sequence: cancels, files that cannot be opened or written, presses during a transfer, ticks
 // during its message boxes, impossible counts, stale input and a failing line.
 class TransferSafetyTest : public TransferFixture {
-  protected:
+protected:
     static gaugesim::GaugeConfig manyPoints() {
         gaugesim::GaugeConfig config = defaultGauge();
         config.memoryPoints = gaugesim::generatedMemoryPoints(8);

@@ -8,7 +8,9 @@ namespace testsupport {
 
 FakePort::FakePort(gaugesim::GaugeConfig config) : m_gauge(std::move(config)) {}
 
-std::string FakePort::device() const { return "fake COM" + std::to_string(m_portNumber); }
+std::string FakePort::device() const {
+    return "fake COM" + std::to_string(m_portNumber);
+}
 
 void FakePort::setPortNumber(std::int16_t number) {
     if (number < 1 || number > 16) {

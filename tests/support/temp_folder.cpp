@@ -23,7 +23,9 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-std::string TempFolder::file(const std::string& name) const { return (m_path / name).string(); }
+std::string TempFolder::file(const std::string& name) const {
+    return (m_path / name).string();
+}
 
 std::string readBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
