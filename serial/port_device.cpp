@@ -26,6 +26,7 @@ std::string_view significantDigits(std::string_view digits) {
     return first == std::string_view::npos ? std::string_view() : digits.substr(first);
 }
 
+#ifndef _WIN32
 // A link's target as the device to open. A dangling link still names its target, so the open
 // fails naming the device the operator chose instead of quietly taking another port.
 std::optional<std::string> linkedDevice(const std::filesystem::path& link) {
@@ -46,6 +47,7 @@ std::optional<std::string> linkedDevice(const std::filesystem::path& link) {
     }
     return target.lexically_normal().string();
 }
+#endif
 
 }  // namespace
 
