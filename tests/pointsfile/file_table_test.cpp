@@ -98,6 +98,20 @@ TEST_F(FileTableTest, LinesAreTheTextAndCarriageReturnLineFeedWithBytesUnchanged
     EXPECT_EQ(testsupport::readBytes(path), std::string("A\t1.5\r\n\r\n\x80\xB0\xFF\x00z\r\n", 16));
 }
 
+// Paths are UTF-8 in the program, whatever the system's own code page is.
+TEST_F(FileTableTest, UtfEightPathNamesTheFileWrittenAndRead) {
+    const std::filesystem::path expected = m_folder.path() / u8"points \u00b5m \u00e9.txt";
+    const std::u8string name = expected.u8string();
+    const std::string path(name.begin(), name.end());
+    m_files.openForWriting(1, path);
+    m_files.writeLine(1, "7");
+    m_files.close(1);
+    ASSERT_TRUE(std::filesystem::exists(expected));
+    EXPECT_EQ(testsupport::readBytes(expected), "7\r\n");
+    m_files.openForReading(2, path);
+    EXPECT_EQ(m_files.readByte(2), '7');
+}
+
 TEST_F(FileTableTest, EachLineIsInTheFileBeforeTheNextIsWritten) {
     const std::string path = m_folder.file("flushed.txt");
     m_files.openForWriting(1, path);
