@@ -24,7 +24,9 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::file(const std::string& name) const {
-    return (m_path / name).string();
+    // The program takes paths as UTF-8, whatever the system's code page.
+    const std::u8string utf8 = (m_path / name).u8string();
+    return std::string(utf8.begin(), utf8.end());
 }
 
 std::string readBytes(const std::filesystem::path& path) {
