@@ -1,0 +1,87 @@
+#include "app/form1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QTimer>
+
+#include <exception>
+
+namespace app {
+
+Form1::Form1(serial::SerialPort& port, pointsfile::FileTable& files, QWidget* parent)
+    : QMainWindow(parent), m_core(*this, port, files) {
+    setObjectName(QStringLiteral("Form1"));
+    createControls();
+    createMenu();
+    chooseFont();
+    m_scale = fittingScale();
+    placeControls();
+    orderTabs();
+    connectEvents();
+    Combo1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+void Form1::load() {
+    guarded([this] { m_core.onLoad(); });
+}
+
+void Form1::guarded(const std::function<void()>& handler) {
+    if (m_ended) {
+        return;
+    }
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        showMessageBox(error.what(), view::MessageIcon::None);
+    } catch (...) {
+        showMessageBox("Unexpected error", view::MessageIcon::None);
+    }
+}
+
+void Form1::connectEvents() {
+    const auto forward = [this](auto* sender, auto signal, void (WindowCore::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { guarded([this, handler] { (m_core.*handler)(); }); });
+    };
+    forward(cmdSetNewBaudRate, &QPushButton::clicked, &WindowCore::onSetNewBaudRate);
+    forward(cmdGetMemoryPoints, &QPushButton::clicked, &WindowCore::onGetMemoryPoints);
+    forward(cmdGetVersion, &QPushButton::clicked, &WindowCore::onGetVersion);
+    forward(cmdHelp, &QPushButton::clicked, &WindowCore::onHelp);
+    forward(cmdExit, &QPushButton::clicked, &WindowCore::onExit);
+    forward(OpenMenu, &QAction::triggered, &WindowCore::onOpenMenu);
+    forward(SaveMenu, &QAction::triggered, &WindowCore::onSaveMenu);
+    forward(ExitMenu, &QAction::triggered, &WindowCore::onExit);
+    forward(InfoMenu, &QAction::triggered, &WindowCore::onInfoMenu);
+
+    for (const view::Timer which :
+         {view::Timer::timerCheckData, view::Timer::tmrCheckTimeout, view::Timer::tmrVersion}) {
+        connect(timer(which), &QTimer::timeout, this,
+                [this, which] { guarded([this, which] { m_core.onTimerTick(which); }); });
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // The unload is never refused; the core runs its shut-down only once.
+    guarded([this] { m_core.onUnload(); });
+    event->accept();
+}
+
+void Form1::unloadWindow() {
+    close();
+}
+
+void Form1::endProgram() {
+    m_ended = true;
+    for (const view::Timer which :
+         {view::Timer::timerCheckData, view::Timer::tmrCheckTimeout, view::Timer::tmrVersion}) {
+        timer(which)->stop();
+    }
+    QCoreApplication::exit(0);
+}
+
+}  // namespace app

@@ -1,0 +1,29 @@
+#include <QApplication>
+#include <QIcon>
+
+#include <string>
+
+#include "app/form1.h"
+#include "app/window_texts.h"
+#include "pointsfile/file_table.h"
+#include "serial/qt_serial_port.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    const QString title = QString::fromLatin1(
+        app::kApplicationTitle.data(), static_cast<qsizetype>(app::kApplicationTitle.size()));
+    QApplication::setApplicationName(title);
+    // No display name: the platform would append it to the window's caption.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/qorb-16.png"));
+    icon.addFile(QStringLiteral(":/icons/qorb-32.png"));
+    QApplication::setWindowIcon(icon);
+
+    // Declared first, so files still open are closed after the window and the port are gone.
+    pointsfile::FileTable files;
+    serial::QtSerialPort port(QApplication::applicationDirPath().toUtf8().toStdString());
+    app::Form1 window(port, files);
+    window.load();
+    window.show();
+    return QApplication::exec();
+}
