@@ -523,4 +523,78 @@ TEST_F(Form1Test, SaveMenuOffersTextFilesInQtsFilterForm) {
     EXPECT_FALSE(std::filesystem::exists(settingsFile()));
 }
 
+TEST_F(Form1Test, OpenMenuLoadsASettingsCopyWhosePathIsNotAscii) {
+    window->load();
+    const std::filesystem::path copy = folder.path() / u8"r\u00E9glages.txt";
+    testsupport::writeBytes(copy, "4\r\n1\r\n1\r\n0\r\n2\r\n");
+    QString title;
+    QStringList filters;
+    bool opensExisting = false;
+    whenModalShows([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog == nullptr) {
+            return;
+        }
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        opensExisting = dialog->acceptMode() == QFileDialog::AcceptOpen &&
+                        dialog->fileMode() == QFileDialog::ExistingFile;
+        dialog->selectFile(QString::fromStdU16String(copy.u16string()));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window->OpenMenu->trigger();
+    EXPECT_EQ(title, QStringLiteral("Select File to Open"));
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Text Files (*.txt)")});
+    EXPECT_TRUE(opensExisting);
+    EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Com 5"));
+    EXPECT_EQ(window->Combo2->currentText(), QStringLiteral("9600"));
+    EXPECT_EQ(window->chkIncludeDeletedItem->checkState(), Qt::Checked);
+    EXPECT_EQ(window->CheckUseSpaceDelimiters->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(port.portNumber(), 5);
+}
+
+TEST_F(Form1Test, ExitDuringATransferReportsTheSaveAndKeepsTheRows) {
+    window->load();
+    const std::string path = folder.file("points.txt");
+    whenModalShows([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();
+        }
+    });
+    window->cmdGetMemoryPoints->click();
+    ASSERT_TRUE(waitUntil([&] { return window->lblPointsCollected->text() == "1"; }, 5000));
+    // The gauge keeps the next point back, so the transfer is still under way at the Exit.
+    port.holdReplies(true);
+
+    std::vector<BoxSeen> boxes;
+    int readsWhileBoxOpen = -1;
+    whenModalShows([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr) {
+            return;
+        }
+        boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+        const int readsAtOpen = port.readCount();
+        // Poll ticks keep coming while the box is open; none may reach the closed port.
+        QTimer::singleShot(300, box, [&, box, readsAtOpen] {
+            readsWhileBoxOpen = port.readCount() - readsAtOpen;
+            box->button(QMessageBox::Ok)->click();
+        });
+    });
+    QTimer::singleShot(0, window->cmdExit, &QPushButton::click);
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QApplication::exec(), 0);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QString::fromStdString("An error occured while saving file " +
+                                                    settingsFile().string()));
+    EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(readsWhileBoxOpen, 0);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(readBytes(path), "1\t12.0007\tmm\r\n");
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+}
+
 }  // namespace
