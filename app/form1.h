@@ -48,7 +48,6 @@ public:
     // Where the settings file lives; the executable's folder unless set.
     void setProgramFolder(std::string folder) { m_programFolder = std::move(folder); }
     bool ended() const { return m_ended; }
-    const WindowCore& core() const { return m_core; }
 
     // --- view::View
     void setLabelText(view::Label label, std::string_view text) override;
