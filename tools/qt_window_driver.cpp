@@ -1,0 +1,93 @@
+#include "tools/qt_window_driver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QPushButton>
+
+#include "app/form1.h"
+
+namespace gaugesim {
+
+WindowDriver::WindowDriver(app::Form1& window) : m_window(window) {
+    QObject::connect(&m_watch, &QTimer::timeout, [this] { answerModal(); });
+    m_watch.start(5);
+}
+
+void WindowDriver::setChecked(QCheckBox* box, bool checked) {
+    box->setChecked(checked);
+}
+
+void WindowDriver::press(QAbstractButton* button) {
+    button->click();
+}
+
+void WindowDriver::answerModal() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) {
+        return;
+    }
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        std::optional<QString> answer;
+        if (!m_fileAnswers.empty()) {
+            answer = m_fileAnswers.front();
+            m_fileAnswers.pop_front();
+        }
+        if (answer) {
+            dialog->selectFile(*answer);
+            static_cast<QDialog*>(dialog)->accept();
+        } else {
+            dialog->reject();
+        }
+        return;
+    }
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    if (box == nullptr) {
+        return;
+    }
+    // The save dialog asks before replacing a file: the operator means it.
+    if (QAbstractButton* yes = box->button(QMessageBox::Yes)) {
+        yes->click();
+        return;
+    }
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (box != m_boxSeen) {
+        m_boxSeen = box;
+        m_boxSeenAt = now;
+        m_boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+    }
+    if (now - m_boxSeenAt >= m_boxDelayMs) {
+        m_boxSeen = nullptr;
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+            ok->click();
+        } else {
+            box->reject();
+        }
+    }
+}
+
+bool WindowDriver::waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    if (condition()) {
+        return true;
+    }
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition()) {
+            loop.quit();
+        }
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start(5);
+    loop.exec();
+    return condition();
+}
+
+bool WindowDriver::waitForBoxes(std::size_t count, int timeoutMs) {
+    return waitUntil([this, count] { return m_boxes.size() >= count; }, timeoutMs);
+}
+
+}  // namespace gaugesim

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QAbstractButton;
+class QCheckBox;
+
+namespace app {
+class Form1;
+}
+
+namespace gaugesim {
+
+// Plays the operator at the real window: answers its file dialogs from a script, reads and
+// acknowledges its message boxes, ticks check boxes and presses buttons. It watches for modal
+// windows on a timer, so it also answers a box opened inside a handler that is still running.
+class WindowDriver {
+public:
+    struct Box {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+    };
+
+    explicit WindowDriver(app::Form1& window);
+
+    // The next file dialog gets this path; nothing queued: the dialog is cancelled.
+    void chooseFile(const QString& path) { m_fileAnswers.push_back(path); }
+    void cancelNextDialog() { m_fileAnswers.push_back(std::nullopt); }
+    // Message boxes stay open this long before the driver acknowledges them.
+    void setMessageBoxDelay(int milliseconds) { m_boxDelayMs = milliseconds; }
+
+    void setChecked(QCheckBox* box, bool checked);
+    // Clicks as the operator does; returns once the button's handler has ended.
+    void press(QAbstractButton* button);
+
+    const std::vector<Box>& boxes() const { return m_boxes; }
+    // Runs the event loop until the condition holds or the time is up; true when it held.
+    static bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
+    // Waits until `count` message boxes have been seen.
+    bool waitForBoxes(std::size_t count, int timeoutMs);
+
+private:
+    void answerModal();
+
+    app::Form1& m_window;
+    QTimer m_watch;
+    std::deque<std::optional<QString>> m_fileAnswers;
+    std::vector<Box> m_boxes;
+    int m_boxDelayMs = 0;
+    QWidget* m_boxSeen = nullptr;
+    qint64 m_boxSeenAt = 0;
+};
+
+}  // namespace gaugesim
