@@ -1,0 +1,146 @@
+// A real transfer in real time: the window, the Qt serial port and the simulated gauge on a
+// pseudo-terminal. Prints the wall time from the press to the completion message against the
+// floor the 50 ms poll allows, the program's CPU time during it and its resident memory.
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "app/form1.h"
+#include "pointsfile/file_table.h"
+#include "serial/qt_serial_port.h"
+#include "support/sim_process.h"
+#include "support/temp_folder.h"
+#include "tools/qt_window_driver.h"
+
+namespace {
+
+constexpr int kPollMs = 50;
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Index of a baud rate in the window's list.
+int baudIndex(int baud) {
+    const int rates[] = {4800, 9600, 19200, 38400, 57600, 115200};
+    for (int i = 0; i < 6; ++i) {
+        if (rates[i] == baud) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// One transfer of `points` memory points; prints its figures unless it is the warm-up.
+std::optional<double> transferAt(int baud, int points, bool report) {
+    testsupport::TempFolder folder;
+    testsupport::SimProcess sim({"--link", folder.file("com1"), "--baud", std::to_string(baud),
+                                 "--memory", std::to_string(points)});
+    {
+        std::ofstream settings(folder.path() / "avrbl.txt", std::ios::binary);
+        settings << "0\r\n" << baudIndex(baud) << "\r\n1\r\n0\r\n0\r\n";
+    }
+    pointsfile::FileTable files;
+    serial::QtSerialPort port(folder.path().string());
+    app::Form1 window(port, files);
+    window.setProgramFolder(folder.path().string());
+    gaugesim::WindowDriver driver(window);
+    window.load();
+    window.show();
+    gaugesim::WindowDriver::waitUntil([] { return false; }, 500);  // settle
+
+    const long residentBefore = residentKiB();
+    const double cpuBefore = cpuSeconds();
+    driver.chooseFile(QString::fromStdString(folder.file("points.txt")));
+    const auto pressed = std::chrono::steady_clock::now();
+    driver.press(window.cmdGetMemoryPoints);
+    const bool done = driver.waitForBoxes(1, 120000);
+    const auto completed = std::chrono::steady_clock::now();
+    const double cpu = cpuSeconds() - cpuBefore;
+    const long residentAfter = residentKiB();
+
+    const double wall = std::chrono::duration<double>(completed - pressed).count();
+    const double floor = (2.0 * points + 4) * kPollMs / 1000.0;
+    // Bytes on the line: each command 3 bytes out, each reply back; 10 bits a byte.
+    std::ifstream written(folder.path() / "points.txt", std::ios::binary | std::ios::ate);
+    const double rowBytes = written ? double(written.tellg()) : 0.0;
+    const double lineBytes = 3.0 * (points + 2) + rowBytes + 2 * 8.0;
+    const double lineSeconds = lineBytes * 10.0 / baud;
+
+    if (!report) {
+        return done ? std::optional<double>(wall) : std::nullopt;
+    }
+    std::printf("%d memory points at %d baud, statistics off:\n", points, baud);
+    if (!done || driver.boxes().empty() ||
+        !driver.boxes().back().text.startsWith(QStringLiteral("Transfer Complete"))) {
+        std::printf("  the transfer did not complete\n");
+        return std::nullopt;
+    }
+    std::printf("  wall time press to completion message  %.3f s\n", wall);
+    std::printf(
+        "  floor (2n + 4) x 50 ms                  %.3f s  (%+.2f %%, target within 2 %%)\n", floor,
+        100.0 * (wall - floor) / floor);
+    std::printf(
+        "  bytes on the line                       %.0f, %.3f s of line time at this rate\n",
+        lineBytes, lineSeconds);
+    std::printf(
+        "  CPU time during the transfer            %.3f s = %.2f %% of one core "
+        "(target under 2 %%)\n",
+        cpu, 100.0 * cpu / wall);
+    std::printf(
+        "  resident memory                         %ld KiB before, %ld KiB after "
+        "(growth %+ld KiB, target under 1024)\n\n",
+        residentBefore, residentAfter, residentAfter - residentBefore);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication application(argc, argv);
+    if (!testsupport::simulatorAvailable()) {
+        std::printf("no gauge simulator or no pseudo-terminal here\n");
+        return 1;
+    }
+    // The first dialog and message box load fonts, styles and icons once per run; a short
+    // transfer first keeps that out of the figures.
+    transferAt(115200, 3, false);
+    const std::optional<double> fast = transferAt(115200, 200, true);
+    const std::optional<double> slow = transferAt(9600, 200, true);
+    if (!fast || !slow) {
+        return 1;
+    }
+    // Each reply is on the line well within the 50 ms after its command, so the slower line
+    // adds almost nothing to the wall time.
+    std::printf(
+        "the line's own share at 9600 baud: %+.3f s of wall time over the same transfer "
+        "at 115200\n",
+        *slow - *fast);
+    return 0;
+}
