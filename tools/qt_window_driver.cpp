@@ -6,11 +6,39 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QPushButton>
 
 #include "app/form1.h"
 
 namespace gaugesim {
+
+namespace {
+
+// Picks an existing file by clicking it in the dialog's list, as an operator does: a name typed
+// into the dialog gets the default extension when it has none ("/dev/full" would become
+// "/dev/full.txt"), a file picked from the list is taken as it stands.
+void pickExistingFile(QFileDialog& dialog, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir()) {
+        return;
+    }
+    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    auto* model = list != nullptr ? qobject_cast<QFileSystemModel*>(list->model()) : nullptr;
+    if (model == nullptr) {
+        return;
+    }
+    const QModelIndex index = model->index(info.absoluteFilePath());
+    if (index.isValid()) {
+        list->selectionModel()->select(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+}
+
+}  // namespace
 
 WindowDriver::WindowDriver(app::Form1& window) : m_window(window) {
     QObject::connect(&m_watch, &QTimer::timeout, [this] { answerModal(); });
@@ -38,6 +66,7 @@ void WindowDriver::answerModal() {
         }
         if (answer) {
             dialog->selectFile(*answer);
+            pickExistingFile(*dialog, *answer);
             static_cast<QDialog*>(dialog)->accept();
         } else {
             dialog->reject();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -55,7 +56,8 @@ private:
     std::deque<std::optional<QString>> m_fileAnswers;
     std::vector<Box> m_boxes;
     int m_boxDelayMs = 0;
-    QWidget* m_boxSeen = nullptr;
+    // Guarded: a box that closed by itself must not be taken for a new one at its address.
+    QPointer<QWidget> m_boxSeen;
     qint64 m_boxSeenAt = 0;
 };
 
