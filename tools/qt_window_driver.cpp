@@ -109,7 +109,10 @@ bool WindowDriver::waitUntil(const std::function<bool()>& condition, int timeout
             loop.quit();
         }
     });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(timeoutMs);
     poll.start(5);
     loop.exec();
     return condition();
