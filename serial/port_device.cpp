@@ -85,9 +85,9 @@ bool devicePathLess(const std::string& left, const std::string& right) {
     return j == right.size() && i == left.size() && left < right;
 }
 
-std::optional<std::string> portDevice(std::int16_t number,
-                                      [[maybe_unused]] const std::string& programFolder,
-                                      [[maybe_unused]] std::vector<std::string> systemPorts) {
+std::optional<std::string> portDevice(
+    std::int16_t number, [[maybe_unused]] const std::string& programFolder,
+    [[maybe_unused]] const std::vector<std::string>& systemPorts) {
     if (number < kFirstPortNumber || number > kLastPortNumber) {
         return std::nullopt;
     }
@@ -99,13 +99,14 @@ std::optional<std::string> portDevice(std::int16_t number,
     if (auto device = linkedDevice(link)) {
         return device;
     }
-    std::sort(systemPorts.begin(), systemPorts.end(), devicePathLess);
-    systemPorts.erase(std::unique(systemPorts.begin(), systemPorts.end()), systemPorts.end());
+    std::vector<std::string> ports = systemPorts;
+    std::sort(ports.begin(), ports.end(), devicePathLess);
+    ports.erase(std::unique(ports.begin(), ports.end()), ports.end());
     const auto index = static_cast<std::size_t>(number - kFirstPortNumber);
-    if (index >= systemPorts.size()) {
+    if (index >= ports.size()) {
         return std::nullopt;
     }
-    return systemPorts[index];
+    return ports[index];
 #endif
 }
 

@@ -16,7 +16,7 @@ inline constexpr std::int16_t kLastPortNumber = 16;
 // link it is the number-th of the system's serial ports in device path order. Nothing when the
 // number is outside 1 to 16 or the system has no such port.
 std::optional<std::string> portDevice(std::int16_t number, const std::string& programFolder,
-                                      std::vector<std::string> systemPorts);
+                                      const std::vector<std::string>& systemPorts);
 
 // Orders device paths as an operator reads them: /dev/ttyS2 before /dev/ttyS10.
 bool devicePathLess(const std::string& left, const std::string& right);
