@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "gauge/count_rule.h"
 
 namespace {
@@ -27,12 +28,6 @@ std::string withoutSkipped(std::string_view text) {
         }
     }
     return kept;
-}
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
 }
 
 struct PlainDecimal {
@@ -84,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view reply(reinterpret_cast<const char*>(data), size);
 
     const double value = gauge::leadingNumber(reply);
-    require(!std::isnan(value));
+    FUZZ_CHECK(!std::isnan(value));
 
     std::optional<std::int16_t> count;
     try {
@@ -93,27 +88,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const double rounded = std::nearbyint(value);
     if (count) {
-        require(rounded == *count);
+        FUZZ_CHECK(rounded == *count);
     } else {
-        require(!(rounded >= -32768.0 && rounded <= 32767.0));
+        FUZZ_CHECK(!(rounded >= -32768.0 && rounded <= 32767.0));
     }
 
     // Blanks, tabs and line feeds stand anywhere without changing the number.
     const std::string packed = withoutSkipped(reply);
-    require(gauge::leadingNumber(packed) == value);
+    FUZZ_CHECK(gauge::leadingNumber(packed) == value);
 
     if (const std::optional<PlainDecimal> decimal = plainDecimal(packed)) {
         const double expected = std::strtod(decimal->number.c_str(), nullptr);
         // Past 40 significant digits the reader drops the rest, which may move the last bit.
         constexpr std::size_t kExactDigits = 40;
         if (decimal->digits <= kExactDigits) {
-            require(expected == value);
+            FUZZ_CHECK(expected == value);
         } else {
-            require(expected == value || std::abs(expected - value) <= 1e-15 * std::abs(expected));
+            FUZZ_CHECK(expected == value ||
+                       std::abs(expected - value) <= 1e-15 * std::abs(expected));
         }
     } else if (packed.empty() || (!isDigit(packed[0]) && packed[0] != '&' && packed[0] != '.' &&
                                   packed[0] != '-' && packed[0] != '+')) {
-        require(value == 0);
+        FUZZ_CHECK(value == 0);
     }
 
     // A reply of only decimal digits, short enough to be a count, is that count.
@@ -121,9 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         packed.find_first_not_of("0123456789") == std::string::npos) {
         const long expected = std::strtol(packed.c_str(), nullptr, 10);
         if (expected <= 32767) {
-            require(count && *count == expected);
+            FUZZ_CHECK(count && *count == expected);
         } else {
-            require(!count);
+            FUZZ_CHECK(!count);
         }
     }
 
@@ -138,9 +134,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string run = digits.substr(0, end);
             const double expected =
                 run.empty() ? 0.0 : double(std::strtoll(run.c_str(), nullptr, radix));
-            require(value == expected);
+            FUZZ_CHECK(value == expected);
         } else {
-            require(value == 0);
+            FUZZ_CHECK(value == 0);
         }
     }
     return 0;

@@ -5,20 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "tools/gauge_model.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 bool isKnownCommand(std::string_view command) {
     for (std::string_view known : {"V", "NZ", "MZ", "NC", "MC", "NN", "MN"}) {
@@ -56,9 +50,9 @@ std::size_t wholeLines(std::string_view text, std::string_view lineEnd) {
     std::size_t lines = 0;
     while (!text.empty()) {
         const std::size_t end = text.find(lineEnd);
-        require(end != std::string_view::npos);
+        FUZZ_CHECK(end != std::string_view::npos);
         // A line holds no line end of its own before the one that closes it.
-        require(text.substr(0, end).find_first_of("\r\n") == std::string_view::npos);
+        FUZZ_CHECK(text.substr(0, end).find_first_of("\r\n") == std::string_view::npos);
         text.remove_prefix(end + lineEnd.size());
         ++lines;
     }
@@ -99,15 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Replies go out whole with each piece, never a line cut between two of them.
         wholeLines(reply, config.omitLineFeed ? "\r" : "\r\n");
         replies += reply;
-        require(model.commandsReceived().size() <= gaugesim::GaugeModel::kCommandLogLimit);
+        FUZZ_CHECK(model.commandsReceived().size() <= gaugesim::GaugeModel::kCommandLogLimit);
     }
 
     const std::vector<std::string> commands = framedCommands(input);
-    require(model.commandCount() == commands.size());
+    FUZZ_CHECK(model.commandCount() == commands.size());
     const std::vector<std::string>& log = model.commandsReceived();
-    require(log.size() <= commands.size());
+    FUZZ_CHECK(log.size() <= commands.size());
     for (std::size_t i = 0; i < log.size(); ++i) {
-        require(log[i] == commands[commands.size() - log.size() + i]);
+        FUZZ_CHECK(log[i] == commands[commands.size() - log.size() + i]);
     }
 
     std::size_t answerable = 0;
@@ -116,15 +110,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::size_t lines = wholeLines(replies, config.omitLineFeed ? "\r" : "\r\n");
     if (config.silent) {
-        require(lines == 0);
+        FUZZ_CHECK(lines == 0);
     } else if (!config.stopAfterPoints) {
-        require(lines == answerable);
+        FUZZ_CHECK(lines == answerable);
     } else {
-        require(lines <= answerable);
+        FUZZ_CHECK(lines <= answerable);
     }
 
     // The same bytes in one piece get the same answers.
     gaugesim::GaugeModel whole(config);
-    require(whole.receive(input) == replies);
+    FUZZ_CHECK(whole.receive(input) == replies);
     return 0;
 }

@@ -5,21 +5,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <deque>
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "gauge/reply_exchange.h"
 #include "serial/serial_port.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // Each read takes the next piece of the input, or nothing once the pieces are used up.
 class PiecePort : public serial::SerialPort {
@@ -85,31 +79,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int readsBefore = port.reads();
         exchange.sendCommand(port, "MN");
         expectedWritten += "MN\r";
-        require(port.written() == expectedWritten);
+        FUZZ_CHECK(port.written() == expectedWritten);
         // Sending never reads: input already pending belongs to the next reply.
-        require(port.reads() == readsBefore);
-        require(exchange.buffer().empty() && !exchange.complete());
+        FUZZ_CHECK(port.reads() == readsBefore);
+        FUZZ_CHECK(exchange.buffer().empty() && !exchange.complete());
 
         bool complete = false;
         while (!complete && port.piecesLeft()) {
             const int reads = port.reads();
             complete = exchange.collectReply(port);
-            require(port.reads() == reads + 1);
+            FUZZ_CHECK(port.reads() == reads + 1);
             const std::string& readSoFar = port.readSinceWrite();
-            require(exchange.buffer() == readSoFar);
-            require(complete == exchange.complete());
-            require(complete == (!readSoFar.empty() && readSoFar.back() == '\n'));
+            FUZZ_CHECK(exchange.buffer() == readSoFar);
+            FUZZ_CHECK(complete == exchange.complete());
+            FUZZ_CHECK(complete == (!readSoFar.empty() && readSoFar.back() == '\n'));
         }
         if (!complete) {
             break;
         }
         // A complete reply reads no further, and stays complete with its text unchanged.
         const int reads = port.reads();
-        require(exchange.collectReply(port));
-        require(port.reads() == reads);
-        require(exchange.buffer() == port.readSinceWrite());
-        require(gauge::pointLineOfReply(exchange.buffer()) ==
-                expectedPointLine(port.readSinceWrite()));
+        FUZZ_CHECK(exchange.collectReply(port));
+        FUZZ_CHECK(port.reads() == reads);
+        FUZZ_CHECK(exchange.buffer() == port.readSinceWrite());
+        FUZZ_CHECK(gauge::pointLineOfReply(exchange.buffer()) ==
+                   expectedPointLine(port.readSinceWrite()));
     }
     return 0;
 }

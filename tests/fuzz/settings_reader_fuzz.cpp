@@ -6,7 +6,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "pointsfile/file_table.h"
 #include "serial/port_selection.h"
 #include "settings/item_reader.h"
@@ -21,12 +21,6 @@
 #include "support/fake_view.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 constexpr std::array<view::CheckBox, 3> kBoxes = {view::CheckBox::chkIncludeDeletedItem,
                                                   view::CheckBox::chkIncludeStatistics,
@@ -48,7 +42,7 @@ std::string scratchPath(std::string_view name) {
 void writeFile(const std::string& path, std::string_view content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    require(static_cast<bool>(out));
+    FUZZ_CHECK(static_cast<bool>(out));
 }
 
 std::string readFile(const std::string& path) {
@@ -195,9 +189,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             try {
                 read = reader.next();
             } catch (const settings::SettingsReadError& error) {
-                require(std::string_view(error.what()).starts_with(path));
+                FUZZ_CHECK(std::string_view(error.what()).starts_with(path));
             }
-            require(read == expected);
+            FUZZ_CHECK(read == expected);
             if (!read) {
                 break;
             }
@@ -210,25 +204,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Choices before = choicesOf(view);
     settings::LoadSettings(view, files, path);
     const Choices loaded = choicesOf(view);
-    require(loaded == expectedLoad(content, before));
-    require(!files.isOpen(pointsfile::FileTable::kSettingsFileNumber));
-    require(view.messageBoxes().empty());
+    FUZZ_CHECK(loaded == expectedLoad(content, before));
+    FUZZ_CHECK(!files.isOpen(pointsfile::FileTable::kSettingsFileNumber));
+    FUZZ_CHECK(view.messageBoxes().empty());
 
     // What a save writes is five plain lines that load back to the same window.
     const std::string copy = scratchPath("copy.txt");
     settings::SaveSettings(view, files, copy);
-    require(view.messageBoxes().empty());
-    require(!files.isOpen(pointsfile::FileTable::kSettingsFileNumber));
+    FUZZ_CHECK(view.messageBoxes().empty());
+    FUZZ_CHECK(!files.isOpen(pointsfile::FileTable::kSettingsFileNumber));
     std::string lines;
     for (std::int16_t value :
          {loaded.port, loaded.baud, loaded.boxes[0], loaded.boxes[1], loaded.boxes[2]}) {
         lines += std::to_string(value) + "\r\n";
     }
-    require(readFile(copy) == lines);
+    FUZZ_CHECK(readFile(copy) == lines);
 
     testsupport::FakeView again;
     prepareWindow(again, {});
     settings::LoadSettings(again, files, copy);
-    require(choicesOf(again) == loaded);
+    FUZZ_CHECK(choicesOf(again) == loaded);
     return 0;
 }
