@@ -67,6 +67,11 @@ void WindowDriver::answerModal() {
         if (answer) {
             dialog->selectFile(*answer);
             pickExistingFile(*dialog, *answer);
+            // The accept may ask before replacing the file. This watch does not fire again inside
+            // its own slot, so a watch of the accept's own answers that box.
+            QTimer replaceWatch;
+            QObject::connect(&replaceWatch, &QTimer::timeout, [this] { answerModal(); });
+            replaceWatch.start(5);
             static_cast<QDialog*>(dialog)->accept();
         } else {
             dialog->reject();

@@ -1,0 +1,135 @@
+// qorb-offscreen-demo: the real window driven through one memory transfer from the gauge on
+// Com 1, for machines with no screen and for the screenshot. The window itself has no command
+// line; this driver plays the operator at it.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <cstdio>
+#include <string>
+
+#include "app/form1.h"
+#include "pointsfile/file_table.h"
+#include "serial/qt_serial_port.h"
+#include "tools/qt_window_driver.h"
+
+namespace {
+
+constexpr int kTransferTimeoutMs = 60000;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const QString kCompleteText = QStringLiteral("Transfer Complete - Data saved in file ");
+const QString kValidPort = QStringLiteral("Valid port");
+
+void fail(const QString& message) {
+    std::fprintf(stderr, "qorb-offscreen-demo: %s\n", message.toLocal8Bit().constData());
+}
+
+// The boxes the window showed, one per line, for a failure message.
+QString boxesSeen(const gaugesim::WindowDriver& driver) {
+    QString seen;
+    for (const gaugesim::WindowDriver::Box& box : driver.boxes()) {
+        seen += QStringLiteral("\n  box: \"") + box.text + QLatin1Char('"');
+    }
+    return seen.isEmpty() ? QStringLiteral("\n  no message box was shown") : seen;
+}
+
+bool transferComplete(const gaugesim::WindowDriver& driver) {
+    return !driver.boxes().empty() && driver.boxes().back().text.startsWith(kCompleteText);
+}
+
+// Com 1 at the rate the settings file gave, unless the file chose another port; then the demo
+// picks Com 1 and applies it as the operator would.
+bool attachToComOne(app::Form1& window, gaugesim::WindowDriver& driver) {
+    if (window.Combo1->currentIndex() == 0 && window.lblPortConfigured->text() == kValidPort) {
+        return true;
+    }
+    window.Combo1->setCurrentIndex(0);
+    driver.press(window.cmdSetNewBaudRate);
+    return window.lblPortConfigured->text() == kValidPort;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 4) {
+        std::fputs(
+            "Usage: qorb-offscreen-demo PROGRAM_FOLDER POINTS_FILE PICTURE\n"
+            "Opens the window with PROGRAM_FOLDER as its folder (avrbl.txt and the com1 link),\n"
+            "transfers the gauge's memory on Com 1 into POINTS_FILE and saves a picture of the\n"
+            "window to PICTURE (PNG).\n",
+            stderr);
+        return kExitUsage;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString pointsPath = QString::fromLocal8Bit(argv[2]);
+    const QString picturePath = QString::fromLocal8Bit(argv[3]);
+
+    // As in the program: files outlive the window and the port.
+    pointsfile::FileTable files;
+    serial::QtSerialPort port(folder.toUtf8().toStdString());
+    app::Form1 window(port, files);
+    window.setProgramFolder(folder.toUtf8().toStdString());
+    window.load();
+    window.show();
+    gaugesim::WindowDriver driver(window);
+
+    if (!attachToComOne(window, driver)) {
+        fail(QStringLiteral("Com 1 is not a valid port: is the gauge simulator linked as ") +
+             folder + QStringLiteral("/com1?"));
+        return kExitFailure;
+    }
+
+    driver.setChecked(window.chkIncludeStatistics, true);
+    driver.setChecked(window.chkIncludeDeletedItem, false);
+    driver.setChecked(window.CheckUseSpaceDelimiters, false);
+    // Every end of a transfer shows a box: completion, an empty section or the reply timeout.
+    const std::size_t boxesBefore = driver.boxes().size();
+    driver.chooseFile(pointsPath);
+    driver.press(window.cmdGetMemoryPoints);
+    const bool ended = gaugesim::WindowDriver::waitUntil(
+        [&driver, boxesBefore] { return driver.boxes().size() > boxesBefore; }, kTransferTimeoutMs);
+    if (!ended) {
+        fail(QStringLiteral("the transfer did not complete within a minute; last row: \"") +
+             window.lblEndResult->text() + QLatin1Char('"'));
+        return kExitFailure;
+    }
+    if (!transferComplete(driver)) {
+        fail(QStringLiteral("the transfer ended without completing:") + boxesSeen(driver));
+        return kExitFailure;
+    }
+    // Let the box close and the window repaint its last state before the picture.
+    gaugesim::WindowDriver::waitUntil([] { return QApplication::activeModalWidget() == nullptr; },
+                                      5000);
+    gaugesim::WindowDriver::waitUntil([] { return false; }, 100);
+
+    const QPixmap picture = window.grab();
+    const bool pictureSaved = picture.save(picturePath, "PNG");
+
+    QFile written(pointsPath);
+    if (!written.open(QIODevice::ReadOnly)) {
+        fail(QStringLiteral("cannot read the points file ") + pointsPath);
+        return kExitFailure;
+    }
+    const QByteArray rows = written.readAll();
+    std::printf("Points file %s (%lld bytes, rows end in CR LF):\n",
+                pointsPath.toLocal8Bit().constData(), static_cast<long long>(rows.size()));
+    std::fwrite(rows.constData(), 1, static_cast<std::size_t>(rows.size()), stdout);
+    if (!pictureSaved) {
+        fail(QStringLiteral("cannot save the picture to ") + picturePath);
+        return kExitFailure;
+    }
+    std::printf("Picture of the window: %s\n", picturePath.toLocal8Bit().constData());
+    std::fflush(stdout);
+
+    // The window's close runs its shut-down: the port closes and the settings are saved.
+    window.close();
+    return 0;
+}
