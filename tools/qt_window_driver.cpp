@@ -65,6 +65,11 @@ void WindowDriver::answerModal() {
             m_fileAnswers.pop_front();
         }
         if (answer) {
+            // The dialog leaves the name field alone while it has the focus, as it does once
+            // shown: take the focus away, or the dialog's default name would be saved instead.
+            if (QWidget* focused = dialog->focusWidget()) {
+                focused->clearFocus();
+            }
             dialog->selectFile(*answer);
             pickExistingFile(*dialog, *answer);
             // The accept may ask before replacing the file. This watch does not fire again inside

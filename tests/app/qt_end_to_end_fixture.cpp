@@ -1,8 +1,13 @@
 #include "qt_end_to_end_fixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
+#include <cstdlib>
 
 namespace testsupport {
 
@@ -10,6 +15,9 @@ void WindowOnGauge::SetUp() {
     if (!simulatorAvailable()) {
         GTEST_SKIP() << "no gauge simulator or no pseudo-terminal here";
     }
+    // The file dialogs keep their last folder in the user's settings; a test's folder must not
+    // become where the next run's dialogs open.
+    setenv("XDG_CONFIG_HOME", folder.file("config").c_str(), 1);
     writeBytes(folder.path() / "statistics-points.txt", kStatisticsPoints);
     writeBytes(folder.path() / "memory-points.txt", kMemoryPoints);
 }
@@ -35,19 +43,29 @@ void WindowOnGauge::startWindow() {
     window->load();
 }
 
+void WindowOnGauge::expectFallbackSelections() const {
+    EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Com 1"));
+    EXPECT_EQ(window->Combo2->currentText(), QStringLiteral("38400"));
+    EXPECT_EQ(port.lineSettings().baudRate, 38400);
+    EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Valid port"));
+    for (const QCheckBox* box : window->findChildren<QCheckBox*>()) {
+        EXPECT_EQ(box->checkState(), Qt::Unchecked) << qPrintable(box->objectName());
+    }
+}
+
 void WindowOnGauge::startTransfer(const std::string& path) {
-    driver->chooseFile(text(path));
+    driver->chooseFile(QString::fromStdString(path));
     driver->press(window->cmdGetMemoryPoints);
 }
 
-QString WindowOnGauge::nextBox(int timeoutMs) {
+std::string WindowOnGauge::nextBox(int timeoutMs) {
     if (!driver->waitForBoxes(m_boxesTaken + 1, timeoutMs)) {
         return {};
     }
-    return driver->boxes()[m_boxesTaken++].text;
+    return driver->boxes()[m_boxesTaken++].text.toStdString();
 }
 
-QString WindowOnGauge::transferTo(const std::string& path, int timeoutMs) {
+std::string WindowOnGauge::transferTo(const std::string& path, int timeoutMs) {
     startTransfer(path);
     return nextBox(timeoutMs);
 }

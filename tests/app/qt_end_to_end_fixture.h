@@ -38,6 +38,9 @@ protected:
     // Creates the window on the port and loads it, as the program does at its start.
     void startWindow();
 
+    // The start-up with no usable settings file: Com 1 at 38400 applied, the check boxes clear.
+    void expectFallbackSelections() const;
+
     std::filesystem::path settingsFile() const { return folder.path() / "avrbl.txt"; }
     std::string pointsFile(const std::string& name = "points.txt") const {
         return folder.file(name);
@@ -45,16 +48,14 @@ protected:
 
     // Presses "Memory Points To File" and chooses `path` in the save dialog.
     void startTransfer(const std::string& path);
-    // The text of the next message box not taken yet, once it has shown; empty when none shows
-    // within the time.
-    QString nextBox(int timeoutMs);
+    // The text of the next message box not taken yet (UTF-8, line breaks as LF), once it has
+    // shown; empty when none shows within the time.
+    std::string nextBox(int timeoutMs);
     // A whole transfer: its start, then the box that ends it.
-    QString transferTo(const std::string& path, int timeoutMs = 15000);
+    std::string transferTo(const std::string& path, int timeoutMs = 15000);
     // Presses Exit and runs the program's event loop until the program ends; the loop's exit
     // code, or -1 when the program did not end within 10 s.
     int exitProgram();
-
-    static QString text(const std::string& bytes) { return QString::fromStdString(bytes); }
 
     TempFolder folder;
     std::optional<SimProcess> gauge;

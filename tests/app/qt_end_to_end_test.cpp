@@ -32,7 +32,7 @@ TEST_F(EndToEnd, StartUpAppliesTheSettingsFileAndTransfersWithEveryOption) {
     EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Valid port"));
 
     const std::string path = pointsFile();
-    EXPECT_EQ(transferTo(path), text("Transfer Complete - Data saved in file " + path));
+    EXPECT_EQ(transferTo(path), "Transfer Complete - Data saved in file " + path);
     EXPECT_EQ(readBytes(path),
               "MIN 1.25\r\nMAX 2.50\r\n"
               "1 12.001 mm\r\nD2 12.002 mm\r\nd3 12.003 mm\r\n4 12.004 mm\r\n");
@@ -46,17 +46,11 @@ TEST_F(EndToEnd, StartUpAppliesTheSettingsFileAndTransfersWithEveryOption) {
 TEST_F(EndToEnd, StartUpWithoutSettingsFileTakesCom1At38400AndLeavesDeletesOut) {
     startGauge({}, 38400);
     startWindow();
-    EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Com 1"));
-    EXPECT_EQ(window->Combo2->currentText(), QStringLiteral("38400"));
-    EXPECT_EQ(port.lineSettings().baudRate, 38400);
-    EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Valid port"));
-    for (const QCheckBox* box : window->findChildren<QCheckBox*>()) {
-        EXPECT_EQ(box->checkState(), Qt::Unchecked) << qPrintable(box->objectName());
-    }
+    expectFallbackSelections();
 
     // Memory only, with the gauge's tabs, the deleted point left out.
     const std::string path = pointsFile();
-    EXPECT_EQ(transferTo(path), text("Transfer Complete - Data saved in file " + path));
+    EXPECT_EQ(transferTo(path), "Transfer Complete - Data saved in file " + path);
     EXPECT_EQ(readBytes(path), "1\t12.001\tmm\r\nd3\t12.003\tmm\r\n4\t12.004\tmm\r\n");
     EXPECT_EQ(driver->boxes().size(), 1u);
 }
@@ -69,7 +63,7 @@ TEST_F(EndToEnd, SilentGaugeTimesOutAfterFourSecondsWithAnEmptyFile) {
     const std::string path = pointsFile();
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(transferTo(path, 8000), QStringLiteral("Timeout - Improper resonse from gauge"));
+    EXPECT_EQ(transferTo(path, 8000), "Timeout - Improper resonse from gauge");
     EXPECT_GE(clock.elapsed(), 3900);
     EXPECT_LT(clock.elapsed(), 6000);
     EXPECT_TRUE(std::filesystem::exists(path));
@@ -107,8 +101,8 @@ TEST_F(EndToEnd, ExitDuringATransferReportsTheSaveKeepsTheRowsAndEnds) {
     EXPECT_EQ(exitProgram(), 0);
     EXPECT_TRUE(window->ended());
     ASSERT_EQ(driver->boxes().size(), 1u);
-    EXPECT_EQ(driver->boxes()[0].text,
-              text("An error occured while saving file " + settingsFile().string()));
+    EXPECT_EQ(driver->boxes()[0].text.toStdString(),
+              "An error occured while saving file " + settingsFile().string());
     EXPECT_EQ(driver->boxes()[0].icon, QMessageBox::Warning);
     EXPECT_EQ(driver->boxes()[0].title, QStringLiteral("QORB Memory to File"));
     EXPECT_FALSE(port.isOpen());
@@ -143,7 +137,7 @@ TEST_F(EndToEnd, SaveWritesACopyAndOpenBringsItBackAndAppliesIt) {
     startWindow();
     driver->setChecked(window->chkIncludeDeletedItem, true);
     const std::string copy = folder.file("copy.txt");
-    driver->chooseFile(text(copy));
+    driver->chooseFile(QString::fromStdString(copy));
     window->SaveMenu->trigger();
     EXPECT_EQ(readBytes(copy), "0\r\n5\r\n1\r\n1\r\n0\r\n");
 
@@ -154,7 +148,7 @@ TEST_F(EndToEnd, SaveWritesACopyAndOpenBringsItBackAndAppliesIt) {
     driver->press(window->cmdSetNewBaudRate);
     EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Invalid port"));
 
-    driver->chooseFile(text(copy));
+    driver->chooseFile(QString::fromStdString(copy));
     window->OpenMenu->trigger();
     EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Com 1"));
     EXPECT_EQ(window->Combo2->currentText(), QStringLiteral("115200"));
@@ -166,7 +160,7 @@ TEST_F(EndToEnd, SaveWritesACopyAndOpenBringsItBackAndAppliesIt) {
 
     // The gauge is reached again through the reopened port.
     const std::string path = pointsFile();
-    EXPECT_EQ(transferTo(path), text("Transfer Complete - Data saved in file " + path));
+    EXPECT_EQ(transferTo(path), "Transfer Complete - Data saved in file " + path);
     EXPECT_EQ(readBytes(path),
               "MIN\t1.25\r\nMAX\t2.50\r\n"
               "1\t12.001\tmm\r\nD2\t12.002\tmm\r\nd3\t12.003\tmm\r\n4\t12.004\tmm\r\n");
