@@ -56,20 +56,14 @@ protected:
     testsupport::TempFolder m_folder;
 };
 
-TEST_F(PortDeviceFolder, TheNthSystemPortInDevicePathOrder) {
-    const std::vector<std::string> listed = {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2"};
+TEST_F(PortDeviceFolder, TheNthSystemPortInDevicePathOrderEachDeviceCountedOnce) {
+    const std::vector<std::string> listed = {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2",
+                                             "/dev/ttyS2"};
     EXPECT_EQ(portDevice(1, folder(), listed), "/dev/ttyS2");
     EXPECT_EQ(portDevice(2, folder(), listed), "/dev/ttyS10");
     EXPECT_EQ(portDevice(3, folder(), listed), "/dev/ttyUSB0");
-}
-
-TEST_F(PortDeviceFolder, NumbersBeyondTheListHaveNoDevice) {
-    EXPECT_EQ(portDevice(4, folder(), {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2"}), std::nullopt);
+    EXPECT_EQ(portDevice(4, folder(), listed), std::nullopt);
     EXPECT_EQ(portDevice(1, folder(), {}), std::nullopt);
-}
-
-TEST_F(PortDeviceFolder, ADeviceListedTwiceCountsOnce) {
-    EXPECT_EQ(portDevice(2, folder(), {"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS1"}), "/dev/ttyS1");
 }
 
 TEST_F(PortDeviceFolder, ALinkBeatsTheListForItsNumberOnly) {
@@ -80,20 +74,15 @@ TEST_F(PortDeviceFolder, ALinkBeatsTheListForItsNumberOnly) {
     EXPECT_EQ(portDevice(1, folder(), listed), "/dev/ttyS0");
 }
 
-TEST_F(PortDeviceFolder, LinksUpToCom16CountButAnOrdinaryFileIsNoLink) {
+TEST_F(PortDeviceFolder, LinksUpToCom16AndChainsOfLinksCountButAnOrdinaryFileIsNoLink) {
     const std::string device = makeDevice("gauge-adapter");
     fs::create_symlink(device, path("com16"));
     EXPECT_EQ(portDevice(16, folder(), {}), device);
-    // An ordinary file named com1 is not a link and is not taken for a device.
-    makeDevice("com1");
-    EXPECT_EQ(portDevice(1, folder(), {"/dev/ttyS0"}), "/dev/ttyS0");
-}
-
-TEST_F(PortDeviceFolder, AChainOfLinksResolvesToTheDevice) {
-    const std::string device = makeDevice("gauge-adapter");
     fs::create_symlink(device, path("by-id"));
     fs::create_symlink("by-id", path("com3"));
     EXPECT_EQ(portDevice(3, folder(), {}), device);
+    makeDevice("com1");
+    EXPECT_EQ(portDevice(1, folder(), {"/dev/ttyS0"}), "/dev/ttyS0");
 }
 
 TEST_F(PortDeviceFolder, ADanglingLinkNamesItsMissingTargetRatherThanAnotherPort) {

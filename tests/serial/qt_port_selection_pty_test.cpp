@@ -47,24 +47,18 @@ protected:
     serial::PortState state;
 };
 
-TEST_F(PortSelectionOnPty, LinkedGaugeIsAValidPortAndAnswers) {
+TEST_F(PortSelectionOnPty, LinkedGaugeIsAValidPortThatAnswersAlsoAfterSetNewBaudRate) {
     serial::ApplyPortSettings(view, port, state);
     EXPECT_EQ(view.label(Label::lblPortConfigured), "Valid port");
-    EXPECT_TRUE(state.valid);
-    EXPECT_TRUE(state.open);
-    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(state.valid && state.open && port.isOpen());
     EXPECT_EQ(port.device(), std::filesystem::canonical(sim->ptyPath()).string());
     EXPECT_TRUE(view.timerRunning(view::Timer::timerCheckData));
     EXPECT_EQ(versionAnswer(), "QORB V1.02\r\n");
-}
 
-TEST_F(PortSelectionOnPty, SetNewBaudRateReopensThePort) {
-    serial::ApplyPortSettings(view, port, state);
     view.selectListEntry(List::Combo2, 5);
     serial::ApplyPortSettings(view, port, state);
     EXPECT_EQ(view.label(Label::lblPortConfigured), "Valid port");
     EXPECT_EQ(port.lineSettings().baudRate, 115200);
-    EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(versionAnswer(), "QORB V1.02\r\n");
 }
 
@@ -85,9 +79,7 @@ TEST_F(PortSelectionOnPty, UnusablePortsAreInvalidAndLeftClosed) {
         view.selectListEntry(List::Combo1, c.portIndex);
         serial::ApplyPortSettings(view, port, state);
         EXPECT_EQ(view.label(Label::lblPortConfigured), "Invalid port");
-        EXPECT_FALSE(state.valid);
-        EXPECT_FALSE(state.open);
-        EXPECT_FALSE(port.isOpen());
+        EXPECT_FALSE(state.valid || state.open || port.isOpen());
     }
 
     // Once the other program lets go, the same port is valid again.

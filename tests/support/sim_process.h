@@ -1,10 +1,7 @@
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -12,13 +9,13 @@ namespace testsupport {
 // True when the simulator was built (QORB_GAUGE_SIM_PATH) and a pty can be opened here.
 bool simulatorAvailable();
 
-// A running qorb-gauge-sim. Its stdout and stderr are drained by a reader thread, so a simulator
-// that logs a lot never blocks on a full pipe.
+// A running qorb-gauge-sim. Its stdout and stderr go to unlinked temporary files, so a simulator
+// that logs a lot never blocks on a full pipe and nothing needs to drain them.
 class SimProcess {
 public:
-    // Starts qorb-gauge-sim with these arguments and waits (at most 5 s) for the pty path it
-    // prints.
-    explicit SimProcess(const std::vector<std::string>& arguments);
+    // Starts qorb-gauge-sim with these arguments; unless `waitForPty` is false, waits (at most
+    // 5 s) for the pty path it prints.
+    explicit SimProcess(const std::vector<std::string>& arguments, bool waitForPty = true);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
@@ -30,12 +27,12 @@ public:
     void terminate();
     // SIGKILL and wait for it, as when an adapter is pulled out.
     void kill();
-    std::string standardError();
+    std::string standardOutput() const;
+    std::string standardError() const;
     // Once it has ended: its exit code, or 128 + the signal that ended it.
     std::optional<int> exitCode();
 
 private:
-    void readOutput();
     bool reap(bool block);
     void stop(int signal);
 
@@ -44,12 +41,6 @@ private:
     int m_stderrFd = -1;
     std::string m_ptyPath;
     std::optional<int> m_exitCode;
-    std::mutex m_mutex;
-    std::condition_variable m_outputChanged;
-    std::string m_stdout;
-    std::string m_stderr;
-    bool m_outputClosed = false;
-    std::thread m_reader;
 };
 
 // What a simulator run that ends by itself (a bad option, --help) left behind.

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "pty_client.h"
+#include "support/pty_end.h"
 #include "support/sim_process.h"
 
 namespace testsupport {
 
-// Starts the simulator with the test's arguments and attaches a client to its pty.
+// Starts the simulator with the test's arguments and attaches the test to its pty.
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -25,9 +25,9 @@ protected:
         return *m_sim;
     }
 
-    PtyClient& start(const std::vector<std::string>& arguments) {
+    PtyEnd& start(const std::vector<std::string>& arguments) {
         launch(arguments);
-        m_client = std::make_unique<PtyClient>(m_sim->ptyPath());
+        m_client = std::make_unique<PtyEnd>(m_sim->ptyPath());
         return *m_client;
     }
 
@@ -35,7 +35,7 @@ protected:
 
 private:
     std::unique_ptr<SimProcess> m_sim;
-    std::unique_ptr<PtyClient> m_client;
+    std::unique_ptr<PtyEnd> m_client;
 };
 
 }  // namespace testsupport

@@ -32,7 +32,7 @@ TEST_F(SimTest, LinkPointsAtThePtyAndGoesOnTerminate) {
     ASSERT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::read_symlink(link).string(), sim.ptyPath());
     {
-        PtyClient client(link);
+        PtyEnd client(link);
         EXPECT_EQ(client.ask("V\r"), "QORB V1.02\r\n");
     }
     sim.terminate();
@@ -63,7 +63,7 @@ TEST_F(SimTest, LinkOverAnOrdinaryFileIsRefused) {
 
 TEST_F(SimTest, KilledSimulatorLeavesTheClientWithAHangUp) {
     SimProcess& sim = launch({});
-    PtyClient client(sim.ptyPath());
+    PtyEnd client(sim.ptyPath());
     EXPECT_FALSE(client.hungUp());
     sim.kill();
     EXPECT_FALSE(sim.running());
@@ -110,9 +110,9 @@ TEST_F(SimTest, HelpListsTheOptions) {
 
 TEST_F(SimTest, RepliesArePacedAtTheBaudRate) {
     // 200 bytes at 9600 baud take 208 ms on a real line.
-    PtyClient& client = start({"--version-text", std::string(198, 'v')});
+    PtyEnd& client = start({"--version-text", std::string(198, 'v')});
     client.write("V\r");
-    std::vector<PtyClient::Arrival> arrivals = client.readArrivals(300ms);
+    std::vector<PtyEnd::Arrival> arrivals = client.readArrivals(300ms);
     EXPECT_EQ(joined(arrivals).size(), 200u);
     ASSERT_FALSE(arrivals.empty());
     EXPECT_GE(arrivals.back().after, 150ms);
@@ -136,7 +136,7 @@ std::optional<long> cpuTicks(int pid) {
 TEST_F(SimTest, SitsIdleWhenNothingIsDueEvenAfterTheClientLeft) {
     SimProcess& sim = launch({"--late-text", "L", "--late-after", "100000"});
     {
-        PtyClient client(sim.ptyPath());
+        PtyEnd client(sim.ptyPath());
         EXPECT_EQ(client.ask("NC\r"), "3\r\n");
     }
     std::optional<long> before = cpuTicks(sim.pid());
