@@ -121,6 +121,7 @@ TEST_F(EndToEnd, CloseCommandClosesThePortAndWritesTheSettingsOnce) {
     window->show();
     EXPECT_TRUE(window->close());
     EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(window->ended());
     EXPECT_EQ(readBytes(settingsFile()), "2\r\n4\r\n0\r\n1\r\n1\r\n");
 
     writeBytes(settingsFile(), "untouched");
