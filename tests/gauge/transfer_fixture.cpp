@@ -26,6 +26,12 @@ gaugesim::GaugeConfig TransferFixture::defaultGauge() {
     return config;
 }
 
+void TransferFixture::useGauge(const std::function<void(gaugesim::GaugeConfig&)>& change) {
+    gaugesim::GaugeConfig config = defaultGauge();
+    change(config);
+    port.gauge() = gaugesim::GaugeModel(config);
+}
+
 void TransferFixture::pressAndSave(const std::string& name) {
     view.answerNextDialog(folder.file(name));
     transfer.press();

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "gauge/transfer.h"
 #include "pointsfile/file_table.h"
@@ -20,6 +22,8 @@ protected:
     explicit TransferFixture(gaugesim::GaugeConfig config = defaultGauge());
 
     static gaugesim::GaugeConfig defaultGauge();
+    // From now on the gauge is the default one as `change` leaves it.
+    void useGauge(const std::function<void(gaugesim::GaugeConfig&)>& change);
 
     // Presses "Memory Points To File" and answers the dialog with a file in the temp folder.
     void pressAndSave(const std::string& name = "points.txt");

@@ -17,10 +17,10 @@ namespace {
 // during its message boxes, impossible counts, stale input and a failing line.
 class TransferSafetyTest : public TransferFixture {
 protected:
-    static gaugesim::GaugeConfig manyPoints() {
-        gaugesim::GaugeConfig config = defaultGauge();
-        config.memoryPoints = gaugesim::generatedMemoryPoints(8);
-        return config;
+    void useEightPoints() {
+        useGauge([](gaugesim::GaugeConfig& config) {
+            config.memoryPoints = gaugesim::generatedMemoryPoints(8);
+        });
     }
 };
 
@@ -63,7 +63,7 @@ TEST_F(TransferSafetyTest, FileThatCannotBeOpenedStartsNothing) {
 }
 
 TEST_F(TransferSafetyTest, PressDuringTransferCancelledLeavesItRunning) {
-    port.gauge() = gaugesim::GaugeModel(manyPoints());
+    useEightPoints();
     setCheckBox(CheckBox::chkIncludeDeletedItem, 1);
     pressAndSave("first.txt");
     tick(8);
@@ -78,7 +78,7 @@ TEST_F(TransferSafetyTest, PressDuringTransferCancelledLeavesItRunning) {
 }
 
 TEST_F(TransferSafetyTest, PressDuringTransferWithANameEndsItAndStartsAfresh) {
-    port.gauge() = gaugesim::GaugeModel(manyPoints());
+    useEightPoints();
     setCheckBox(CheckBox::chkIncludeDeletedItem, 1);
     pressAndSave("first.txt");
     tick(8);  // MZ, MC and two points
@@ -107,11 +107,7 @@ TEST_F(TransferSafetyTest, TicksDuringTheCompletionMessageDoNotHandleTheReplyAga
 }
 
 TEST_F(TransferSafetyTest, TicksDuringAnEarlyEndMessageFindTheTransferIdle) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
-        config.memoryCountText = "0";
-        return config;
-    }());
+    useGauge([](gaugesim::GaugeConfig& config) { config.memoryCountText = "0"; });
     pressAndSave();
     view.letTimePassInNextMessageBox(5000);
     runToEnd();
@@ -153,7 +149,7 @@ TEST_F(TransferSafetyTest, RowThatCannotBeWrittenEndsTheTransfer) {
 }
 
 TEST_F(TransferSafetyTest, PortFailingUnderTheTransferEndsAtTheTimeout) {
-    port.gauge() = gaugesim::GaugeModel(manyPoints());
+    useEightPoints();
     setCheckBox(CheckBox::chkIncludeDeletedItem, 1);
     pressAndSave();
     tick(6);

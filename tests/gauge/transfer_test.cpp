@@ -74,11 +74,7 @@ TEST_F(TransferTest, WorkedExampleTickByTick) {
 }
 
 TEST_F(TransferTest, StatisticsOffAsksOnlyForMemory) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
-        config.memoryPoints = {"1\t1", "2\t2", "3\t3"};
-        return config;
-    }());
+    useGauge([](gaugesim::GaugeConfig& config) { config.memoryPoints = {"1\t1", "2\t2", "3\t3"}; });
     pressAndSave();
     EXPECT_EQ(transfer.state(), 8);
     runToEnd();
@@ -87,11 +83,9 @@ TEST_F(TransferTest, StatisticsOffAsksOnlyForMemory) {
 }
 
 TEST_F(TransferTest, SectionOfNPointsTakesTwoNPlusFourTicks) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
+    useGauge([](gaugesim::GaugeConfig& config) {
         config.memoryPoints = gaugesim::generatedMemoryPoints(7);
-        return config;
-    }());
+    });
     pressAndSave();
     int ticks = 0;
     while (transfer.running() && ticks < 1000) {
@@ -102,12 +96,10 @@ TEST_F(TransferTest, SectionOfNPointsTakesTwoNPlusFourTicks) {
 }
 
 TEST_F(TransferTest, RulesAreReadAtEachPoint) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
+    useGauge([](gaugesim::GaugeConfig& config) {
         config.statisticsPoints = {"D\tstat"};
         config.memoryPoints = {"D\t7", "8\t9", "D\t10", "d\t11", " D\t12", ""};
-        return config;
-    }());
+    });
     setCheckBox(CheckBox::chkIncludeStatistics, 1);
     setCheckBox(CheckBox::CheckUseSpaceDelimiters, 2);  // greyed counts as off
     pressAndSave();
@@ -156,11 +148,10 @@ TEST_F(TransferTest, EmptySectionsEndWithTheirMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("statistics " + c.statisticsCount + ", memory " + c.memoryCount);
-        testsupport::FakeView freshView;
-        gaugesim::GaugeConfig config = defaultGauge();
-        config.statisticsCountText = c.statisticsCount;
-        config.memoryCountText = c.memoryCount;
-        port.gauge() = gaugesim::GaugeModel(config);
+        useGauge([&c](gaugesim::GaugeConfig& config) {
+            config.statisticsCountText = c.statisticsCount;
+            config.memoryCountText = c.memoryCount;
+        });
         const std::size_t boxesBefore = view.messageBoxes().size();
         const std::size_t writtenBefore = port.written().size();
         setCheckBox(CheckBox::chkIncludeStatistics, 1);
@@ -181,12 +172,10 @@ TEST_F(TransferTest, EmptySectionsEndWithTheirMessage) {
 }
 
 TEST_F(TransferTest, TimeoutKeepsRowsWrittenBeforeIt) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
+    useGauge([](gaugesim::GaugeConfig& config) {
         config.memoryPoints = gaugesim::generatedMemoryPoints(10);
         config.stopAfterPoints = 4;
-        return config;
-    }());
+    });
     setCheckBox(CheckBox::chkIncludeDeletedItem, 1);
     pressAndSave();
     while (transfer.receivedCount() < 4) {
@@ -212,11 +201,7 @@ TEST_F(TransferTest, TimeoutKeepsRowsWrittenBeforeIt) {
 }
 
 TEST_F(TransferTest, ReplyWithoutLineFeedEndsAtTheTimeout) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
-        config.omitLineFeed = true;
-        return config;
-    }());
+    useGauge([](gaugesim::GaugeConfig& config) { config.omitLineFeed = true; });
     pressAndSave();
     view.advance(3950);
     EXPECT_EQ(transfer.state(), 9);
@@ -245,14 +230,10 @@ TEST_F(TransferTest, InvalidPortLetsTheWatchdogEndAnEmptyFile) {
 }
 
 TEST_F(TransferTest, NextPressAfterAnEndStartsAfresh) {
-    port.gauge() = gaugesim::GaugeModel([] {
-        gaugesim::GaugeConfig config = defaultGauge();
-        config.memoryCountText = "0";
-        return config;
-    }());
+    useGauge([](gaugesim::GaugeConfig& config) { config.memoryCountText = "0"; });
     pressAndSave("first.txt");
     runToEnd();
-    port.gauge() = gaugesim::GaugeModel(defaultGauge());
+    useGauge([](gaugesim::GaugeConfig&) {});
     pressAndSave("second.txt");
     runToEnd();
     EXPECT_EQ(fileBytes("second.txt"), "1\t12.001\tmm\r\n");
