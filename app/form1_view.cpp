@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "app/qt_display_text.h"
+#include "app/qt_name_only_icon_provider.h"
 #include "app/window_texts.h"
 #include "view/view_error.h"
 
@@ -27,6 +28,13 @@ QString fromLatin1(std::string_view bytes) {
 // The core keeps paths as UTF-8, in the system's own separators.
 std::string toCorePath(const QString& path) {
     return QDir::toNativeSeparators(path).toUtf8().toStdString();
+}
+
+// Qt's own dialog, the same on every system, with types told from names alone.
+void prepare(QFileDialog& dialog) {
+    static NameOnlyIconProvider iconProvider;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&iconProvider);
 }
 
 std::optional<std::string> chosenFile(QFileDialog& dialog) {
@@ -184,7 +192,7 @@ std::optional<std::string> Form1::askSaveFileName(view::SaveDialog which,
                                                   const view::SaveDialogRequest& request) {
     QFileDialog dialog(this, fromLatin1(request.title));
     dialog.setObjectName(fromLatin1(view::controlName(which)));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    prepare(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.askBeforeReplacing);
@@ -201,7 +209,7 @@ std::optional<std::string> Form1::askSaveFileName(view::SaveDialog which,
 std::optional<std::string> Form1::askOpenFileName(const view::OpenDialogRequest& request) {
     QFileDialog dialog(this, fromLatin1(request.title));
     dialog.setObjectName(QStringLiteral("OpenDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    prepare(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (const QStringList filters = nameFilters(request.filter); !filters.isEmpty()) {

@@ -1,0 +1,25 @@
+#include "app/qt_name_only_icon_provider.h"
+
+#include <QFileInfo>
+#include <QMimeDatabase>
+
+namespace app {
+
+QIcon NameOnlyIconProvider::icon(IconType type) const {
+    return QAbstractFileIconProvider::icon(type);
+}
+
+QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const {
+    return QAbstractFileIconProvider::icon(info.isDir() ? Folder : File);
+}
+
+QString NameOnlyIconProvider::type(const QFileInfo& info) const {
+    if (info.isDir()) {
+        return QStringLiteral("Folder");
+    }
+    return QMimeDatabase()
+        .mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension)
+        .comment();
+}
+
+}  // namespace app

@@ -1,0 +1,44 @@
+#include "app/qt_name_only_icon_provider.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+// A pipe named like a comN link stands in for a device that never answers: opening it to read
+// waits for a writer, so a provider that looked inside would never return.
+TEST(NameOnlyIconProvider, NamesADeviceThatNeverAnswersWithoutOpeningIt) {
+    testsupport::TempFolder folder;
+    const std::string pipe = folder.file("com1");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const QFileInfo info(QString::fromStdString(pipe));
+
+    auto typed = std::make_shared<std::promise<QString>>();
+    std::future<QString> type = typed->get_future();
+    std::thread([typed, info] {
+        const app::NameOnlyIconProvider provider;
+        provider.icon(info);
+        typed->set_value(provider.type(info));
+    }).detach();
+
+    const bool answered = type.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    if (!answered) {
+        // Let the stuck reader go before the folder is removed.
+        close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    ASSERT_TRUE(answered) << "the provider opened the device behind the link";
+    EXPECT_FALSE(type.get().isEmpty());
+}
+
+}  // namespace
