@@ -19,35 +19,22 @@ protected:
     PointsFile m_points{m_files};
 };
 
-TEST_F(PointsFileTest, TakesNumberOneWhenNoOtherFileIsOpen) {
-    m_points.open(m_folder.file("MemoryPoints.txt"));
+TEST_F(PointsFileTest, TakesTheLowestFreeNumberAndEachFileStartsEmpty) {
+    const std::string first = m_folder.file("first.txt");
+    const std::string second = m_folder.file("second.txt");
+    testsupport::writeBytes(second, "old rows\r\n");
+    m_points.open(first);
     EXPECT_EQ(m_points.number(), 1);
-    EXPECT_TRUE(m_points.isOpen());
-    EXPECT_EQ(m_points.name(), m_folder.file("MemoryPoints.txt"));
-}
-
-TEST_F(PointsFileTest, TakesTheLowestFreeNumberWhileTheSettingsFileIsOpen) {
-    m_files.openForWriting(FileTable::kSettingsFileNumber, m_folder.file("avrbl.txt"));
-    m_points.open(m_folder.file("MemoryPoints.txt"));
-    EXPECT_EQ(m_points.number(), 2);
-}
-
-TEST_F(PointsFileTest, RowsFollowedByCarriageReturnLineFeedAndNothingElse) {
-    const std::string path = m_folder.file("points.txt");
-    m_points.open(path);
     m_points.writeRow("N\t12.5000\tmm");
-    m_points.writeRow("1\t12.0007\tmm");
     m_points.writeRow("");
     m_points.close();
-    EXPECT_EQ(testsupport::readBytes(path), "N\t12.5000\tmm\r\n1\t12.0007\tmm\r\n\r\n");
-}
-
-TEST_F(PointsFileTest, FileIsEmptyUntilTheFirstRow) {
-    const std::string path = m_folder.file("empty.txt");
-    testsupport::writeBytes(path, "old rows\r\n");
-    m_points.open(path);
+    m_files.openForWriting(FileTable::kSettingsFileNumber, m_folder.file("avrbl.txt"));
+    m_points.open(second);
+    EXPECT_EQ(m_points.number(), 2);
+    EXPECT_EQ(m_points.name(), second);
     m_points.close();
-    EXPECT_EQ(testsupport::readBytes(path), "");
+    EXPECT_EQ(testsupport::readBytes(first), "N\t12.5000\tmm\r\n\r\n");
+    EXPECT_EQ(testsupport::readBytes(second), "");
 }
 
 TEST_F(PointsFileTest, FailedOpenKeepsTheNumberItTookButHoldsNoFile) {
@@ -61,38 +48,16 @@ TEST_F(PointsFileTest, FailedOpenKeepsTheNumberItTookButHoldsNoFile) {
 
 // After the points file is closed its number may go to the settings file; closing the points
 // file again must not take that file away.
-TEST_F(PointsFileTest, CloseAfterCloseLeavesAFileThatReusedTheNumberOpen) {
-    m_points.open(m_folder.file("points.txt"));
-    m_points.close();
-    EXPECT_FALSE(m_points.isOpen());
-    m_files.openForWriting(FileTable::kSettingsFileNumber, m_folder.file("avrbl.txt"));
-    m_points.close();
-    EXPECT_TRUE(m_files.isOpen(FileTable::kSettingsFileNumber));
-    EXPECT_FALSE(m_points.isOpen());
-}
-
-TEST_F(PointsFileTest, RowAfterCloseFailsAndLeavesAFileThatReusedTheNumberUntouched) {
+TEST_F(PointsFileTest, RowOrCloseAfterCloseLeavesAFileThatReusedTheNumberUntouched) {
     const std::string settings = m_folder.file("avrbl.txt");
     m_points.open(m_folder.file("points.txt"));
     m_points.close();
     m_files.openForWriting(FileTable::kSettingsFileNumber, settings);
     EXPECT_THROW(m_points.writeRow("1\t2.5"), pointsfile::FileError);
+    m_points.close();
+    EXPECT_TRUE(m_files.isOpen(FileTable::kSettingsFileNumber));
     m_files.close(FileTable::kSettingsFileNumber);
     EXPECT_EQ(testsupport::readBytes(settings), "");
-}
-
-TEST_F(PointsFileTest, SecondFileStartsFresh) {
-    const std::string first = m_folder.file("first.txt");
-    const std::string second = m_folder.file("second.txt");
-    m_points.open(first);
-    m_points.writeRow("1");
-    m_points.close();
-    m_points.open(second);
-    m_points.writeRow("2");
-    m_points.close();
-    EXPECT_EQ(testsupport::readBytes(first), "1\r\n");
-    EXPECT_EQ(testsupport::readBytes(second), "2\r\n");
-    EXPECT_EQ(m_points.name(), second);
 }
 
 struct DelimiterCase {
