@@ -114,7 +114,7 @@ TEST_F(FakeViewClock, HandlersThatStartAndStopTimersTakeEffectAtOnce) {
     EXPECT_FALSE(m_view.timerRunning(Timer::timerCheckData));
 }
 
-TEST_F(FakeViewClock, TimePassingInAMessageBoxFiresTheTicksDueThen) {
+TEST_F(FakeViewClock, TimePassingInAMessageBoxOrASaveDialogFiresTheTicksDueThen) {
     start(Timer::timerCheckData, 50);
     m_view.letTimePassInNextMessageBox(120);
     m_then = [this](Timer) {
@@ -131,16 +131,12 @@ TEST_F(FakeViewClock, TimePassingInAMessageBoxFiresTheTicksDueThen) {
     ASSERT_EQ(m_view.messageBoxes().size(), 1u);
     EXPECT_EQ(m_view.messageBoxes()[0].shownAt, 50);
     EXPECT_FALSE(m_view.messageBoxOpen());
-    EXPECT_EQ(m_view.now(), 200);
-}
 
-TEST_F(FakeViewClock, TimePassingInASaveDialogFiresTheTicksDueThen) {
-    start(Timer::timerCheckData, 50);
     m_view.letTimePassInNextDialog(110);
     m_view.answerNextDialog(std::string("/tmp/MemoryPoints.txt"));
     EXPECT_EQ(m_view.askSaveFileName(view::SaveDialog::CD, {}), "/tmp/MemoryPoints.txt");
-    EXPECT_EQ(m_ticks.size(), 2u);
-    EXPECT_EQ(m_view.now(), 110);
+    EXPECT_EQ(m_ticks.size(), 6u);
+    EXPECT_EQ(m_view.now(), 310);
     EXPECT_EQ(m_view.askSaveFileName(view::SaveDialog::CD, {}), std::nullopt);
 }
 
