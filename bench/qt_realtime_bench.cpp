@@ -5,8 +5,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +13,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "bench/process_figures.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
 #include "support/sim_process.h"
@@ -24,24 +23,6 @@
 namespace {
 
 constexpr int kPollMs = 50;
-
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // Index of a baud rate in the window's list.
 int baudIndex(int baud) {
@@ -72,15 +53,15 @@ std::optional<double> transferAt(int baud, int points, bool report) {
     window.show();
     gaugesim::WindowDriver::waitUntil([] { return false; }, 500);  // settle
 
-    const long residentBefore = residentKiB();
-    const double cpuBefore = cpuSeconds();
+    const long residentBefore = bench::residentKiB();
+    const double cpuBefore = bench::cpuSeconds();
     driver.chooseFile(QString::fromStdString(folder.file("points.txt")));
     const auto pressed = std::chrono::steady_clock::now();
     driver.press(window.cmdGetMemoryPoints);
     const bool done = driver.waitForBoxes(1, 120000);
     const auto completed = std::chrono::steady_clock::now();
-    const double cpu = cpuSeconds() - cpuBefore;
-    const long residentAfter = residentKiB();
+    const double cpu = bench::cpuSeconds() - cpuBefore;
+    const long residentAfter = bench::residentKiB();
 
     const double wall = std::chrono::duration<double>(completed - pressed).count();
     const double floor = (2.0 * points + 4) * kPollMs / 1000.0;

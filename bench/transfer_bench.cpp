@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/process_figures.h"
 #include "gauge/transfer.h"
 #include "pointsfile/file_table.h"
 #include "serial/serial_port.h"
@@ -39,17 +40,6 @@ private:
     gaugesim::GaugeModel m_gauge;
     std::string m_pending;
 };
-
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
-        }
-    }
-    return -1;
-}
 
 // Large blocks are mapped apart from the heap proper (hblkhd); both count.
 long heapInUseKiB() {
@@ -90,13 +80,13 @@ Run transferOf(int points, const testsupport::TempFolder& folder) {
     view.setTimerPeriod(view::Timer::timerCheckData, 50);
     view.setTimerRunning(view::Timer::timerCheckData, true);
     view.answerNextDialog(folder.file("bench.txt"));
-    run.residentBefore = residentKiB();
+    run.residentBefore = bench::residentKiB();
     run.heapBefore = heapInUseKiB();
     transfer.press();
     while (transfer.running()) {
         view.advance(50);
     }
-    run.residentAfter = residentKiB();
+    run.residentAfter = bench::residentKiB();
     run.heapAfter = heapInUseKiB();
     run.completed = !view.messageBoxes().empty() &&
                     view.messageBoxes().back().text.rfind("Transfer Complete", 0) == 0;
