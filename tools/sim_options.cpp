@@ -40,13 +40,13 @@ struct Parse {
 
 using Handler = std::function<void(Parse&, const std::string& name, const std::string& value)>;
 
-struct OptionSpec {
+struct OptionRule {
     bool takesValue;
     Handler handle;
 };
 
-const std::map<std::string, OptionSpec>& optionTable() {
-    static const std::map<std::string, OptionSpec> table = {
+const std::map<std::string, OptionRule>& optionTable() {
+    static const std::map<std::string, OptionRule> table = {
         {"--help", {false, [](Parse& p, auto&, auto&) { p.options.help = true; }}},
         {"--link", {true, [](Parse& p, auto&, auto& v) { p.options.linkPath = v; }}},
         {"--baud",
@@ -141,20 +141,20 @@ SimOptions parseOptions(const std::vector<std::string>& arguments) {
         if (found == optionTable().end()) {
             throw OptionError("unknown option " + name);
         }
-        const OptionSpec& spec = found->second;
-        if (spec.takesValue && !value) {
+        const OptionRule& rule = found->second;
+        if (rule.takesValue && !value) {
             if (i + 1 >= arguments.size()) {
                 throw OptionError(name + " needs a value");
             }
             value = arguments[++i];
         }
-        if (!spec.takesValue && value) {
+        if (!rule.takesValue && value) {
             throw OptionError(name + " takes no value");
         }
         if (!parse.seen.emplace(name, value.value_or("")).second) {
             throw OptionError(name + " given twice");
         }
-        spec.handle(parse, name, value.value_or(""));
+        rule.handle(parse, name, value.value_or(""));
     }
 
     refuseBoth(parse, "--statistics", "--statistics-file");
