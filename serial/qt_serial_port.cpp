@@ -98,7 +98,6 @@ void QtSerialPort::open() {
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(m_lineSettings.dataBits));
     m_port.setStopBits(toQt(m_lineSettings.stopBits));
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    // DTR and RTS stay as the driver leaves them: pseudo-terminals refuse both.
     if (!m_port.open(QIODevice::ReadWrite)) {
         std::string reason = m_port.errorString().toStdString();
         if (m_port.error() == QSerialPort::PermissionError) {
@@ -107,6 +106,15 @@ void QtSerialPort::open() {
         }
         throw PortError("Cannot open " + describePort() + ": " + reason);
     }
+    lowerControlLines();
+}
+
+void QtSerialPort::lowerControlLines() {
+    // The gauge has always seen DTR and RTS off, and some instruments reset on an edge of either,
+    // while the driver raises both at open. A pseudo-terminal refuses both: that changes nothing.
+    m_port.setDataTerminalReady(false);
+    m_port.setRequestToSend(false);
+    m_port.clearError();
 }
 
 void QtSerialPort::close() {

@@ -37,6 +37,7 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    void lowerControlLines();
     void failUnlessOpen(std::string_view action);
     std::string describePort() const;
 
