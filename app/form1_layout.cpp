@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/qt_output_label.h"
 #include "app/window_texts.h"
 
 namespace app {
@@ -49,15 +50,17 @@ QLabel* captionLabel(QWidget* parent, const char* name, const char* caption) {
     return named(label, name, QLatin1String(caption));
 }
 
-// Framed and sunken, so what the program writes reads apart from the captions. A long text shows
-// its beginning: no word wrap, anchored top-left.
-QLabel* outputLabel(QWidget* parent, const char* name, const char* accessibleName) {
-    auto* label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(false);
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    return named(label, name, QLatin1String(accessibleName));
+QLabel* outputLabel(QWidget* parent, const char* name, const QString& description) {
+    auto* label = new OutputLabel(parent, description);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+// The caption above an output label describes it and is linked to it as its label.
+QLabel* outputLabel(QWidget* parent, const char* name, QLabel* caption) {
+    QLabel* label = outputLabel(parent, name, caption->text());
+    caption->setBuddy(label);
+    return label;
 }
 
 // No button answers Enter or Esc while the focus is elsewhere.
@@ -106,7 +109,7 @@ void Form1::createControls() {
     Label5 = captionLabel(Frame1, "Label5", "Baud Rate Selection:");
     Combo2 = dropDownList(Frame1, "Combo2", "Baud Rate Selection:");
     cmdSetNewBaudRate = button(m_client, "cmdSetNewBaudRate", "Set New Baud Rate");
-    lblPortConfigured = outputLabel(m_client, "lblPortConfigured", "Port status");
+    lblPortConfigured = outputLabel(m_client, "lblPortConfigured", QStringLiteral("Port status"));
 
     Frame2 = frame(m_client, "Frame2", "Save File Includes");
     chkIncludeStatistics = tickBox(Frame2, "chkIncludeStatistics", "Include Statistics");
@@ -116,17 +119,17 @@ void Form1::createControls() {
 
     cmdExit = button(m_client, "cmdExit", "Exit");
     cmdGetVersion = button(m_client, "cmdGetVersion", "Get Version");
-    lblDebug = outputLabel(m_client, "lblDebug", "Gauge version");
+    lblDebug = outputLabel(m_client, "lblDebug", QStringLiteral("Gauge version"));
     cmdHelp = button(m_client, "cmdHelp", "Help");
 
     Frame3 = frame(m_client, "Frame3", "Details");
     Label1 = captionLabel(Frame3, "Label1", "Points to collect");
-    lblPointsToTransfer = outputLabel(Frame3, "lblPointsToTransfer", "Points to collect");
+    lblPointsToTransfer = outputLabel(Frame3, "lblPointsToTransfer", Label1);
     Label2 = captionLabel(Frame3, "Label2", "Points Collected");
-    lblPointsCollected = outputLabel(Frame3, "lblPointsCollected", "Points Collected");
+    lblPointsCollected = outputLabel(Frame3, "lblPointsCollected", Label2);
     cmdGetMemoryPoints = button(Frame3, "cmdGetMemoryPoints", "Memory Points To File");
     Label3 = captionLabel(Frame3, "Label3", "Data Written to file");
-    lblEndResult = outputLabel(Frame3, "lblEndResult", "Data Written to file");
+    lblEndResult = outputLabel(Frame3, "lblEndResult", Label3);
     ProgressBar1 = named(new QProgressBar(Frame3), "ProgressBar1", QStringLiteral("Progress"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -19,6 +20,11 @@ using testsupport::writeBytes;
 
 class EndToEnd : public testsupport::WindowOnGauge {};
 
+// What a screen reader hears of a control: its accessible name.
+QString heard(QWidget* control) {
+    return QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+}
+
 // --- Start-up
 
 TEST_F(EndToEnd, StartUpAppliesTheSettingsFileAndTransfersWithEveryOption) {
@@ -29,16 +35,21 @@ TEST_F(EndToEnd, StartUpAppliesTheSettingsFileAndTransfersWithEveryOption) {
     EXPECT_EQ(window->Combo1->currentText(), QStringLiteral("Com 1"));
     EXPECT_EQ(window->Combo2->currentText(), QStringLiteral("115200"));
     EXPECT_EQ(port.lineSettings().baudRate, 115200);
-    EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Valid port"));
+    EXPECT_EQ(heard(window->lblPortConfigured), QStringLiteral("Valid port"));
 
     const std::string path = pointsFile();
     EXPECT_EQ(transferTo(path), "Transfer Complete - Data saved in file " + path);
     EXPECT_EQ(readBytes(path),
               "MIN 1.25\r\nMAX 2.50\r\n"
               "1 12.001 mm\r\nD2 12.002 mm\r\nd3 12.003 mm\r\n4 12.004 mm\r\n");
-    EXPECT_EQ(window->lblPointsToTransfer->text(), QStringLiteral("4"));
-    EXPECT_EQ(window->lblPointsCollected->text(), QStringLiteral("4"));
-    EXPECT_EQ(window->lblEndResult->text(), QStringLiteral("4 12.004 mm"));
+    // What the labels show, as a screen reader hears it.
+    EXPECT_EQ(heard(window->lblPointsToTransfer), QStringLiteral("4"));
+    EXPECT_EQ(heard(window->lblPointsCollected), QStringLiteral("4"));
+    EXPECT_EQ(heard(window->lblEndResult), QStringLiteral("4 12.004 mm"));
+    for (QLabel* output :
+         {window->lblPointsToTransfer, window->lblPointsCollected, window->lblEndResult}) {
+        EXPECT_EQ(heard(output), output->text());
+    }
     EXPECT_EQ(window->ProgressBar1->value(), 4);
     EXPECT_EQ(driver->boxes().size(), 1u);
 }
@@ -78,12 +89,13 @@ TEST_F(EndToEnd, VersionQueryShowsTheRawAnswerAfterOneSecond) {
     QElapsedTimer clock;
     clock.start();
     driver->press(window->cmdGetVersion);
-    EXPECT_EQ(window->lblDebug->text(), QStringLiteral("Getting version"));
+    EXPECT_EQ(heard(window->lblDebug), QStringLiteral("Getting version"));
     ASSERT_TRUE(gaugesim::WindowDriver::waitUntil(
         [&] { return window->lblDebug->text() != QStringLiteral("Getting version"); }, 3000));
     EXPECT_GE(clock.elapsed(), 950);
     // The answer's CR LF stands in the label as its line break.
     EXPECT_EQ(window->lblDebug->text(), QStringLiteral("QORB V1.02 SIM\n"));
+    EXPECT_EQ(heard(window->lblDebug), window->lblDebug->text());
     EXPECT_TRUE(driver->boxes().empty());
 }
 

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,11 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/form1.h"
@@ -245,21 +248,45 @@ TEST_F(Form1Test, ListsTakeNoTypingAndOutputLabelsReadApartFromCaptions) {
     }
 }
 
-TEST_F(Form1Test, ScreenReadersHearTheCaptionThatNamesEachControl) {
-    const std::pair<const char*, const char*> names[] = {
-        {"Combo1", "Com Port Selection:"},
-        {"Combo2", "Baud Rate Selection:"},
-        {"lblPortConfigured", "Port status"},
-        {"lblDebug", "Gauge version"},
-        {"lblPointsToTransfer", "Points to collect"},
-        {"lblPointsCollected", "Points Collected"},
-        {"lblEndResult", "Data Written to file"},
-        {"CheckUseSpaceDelimiters", "Use Space Delimiters (else use Tab)"},
-        {"Frame2", "Save File Includes"},
+TEST_F(Form1Test, ScreenReadersHearWhatEachOutputLabelShowsWithTheCaptionAboveIt) {
+    const std::tuple<const char*, const char*, const char*> outputs[] = {
+        {"lblPortConfigured", "Port status", nullptr},
+        {"lblDebug", "Gauge version", nullptr},
+        {"lblPointsToTransfer", "Points to collect", "Label1"},
+        {"lblPointsCollected", "Points Collected", "Label2"},
+        {"lblEndResult", "Data Written to file", "Label3"},
     };
-    for (const auto& [name, accessible] : names) {
-        EXPECT_EQ(control(name)->accessibleName(), QLatin1String(accessible)) << name;
+    for (const auto& [name, description, caption] : outputs) {
+        SCOPED_TRACE(name);
+        QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(control(name));
+        // Empty reads empty, not as the caption or the frame around it.
+        EXPECT_EQ(heard->text(QAccessible::Name), QString());
+        EXPECT_EQ(heard->text(QAccessible::Description), QLatin1String(description));
+        if (caption != nullptr) {
+            const auto labels = heard->relations(QAccessible::Label);
+            EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const auto& relation) {
+                return relation.first->object() == control(caption);
+            }));
+        }
     }
+    // Captions, lists, buttons, check boxes and frames keep the names they had.
+    const std::pair<const char*, const char*> kept[] = {
+        {"Label2", "Points Collected"},
+        {"Combo1", "Com Port Selection:"},
+        {"cmdGetVersion", "Get Version"},
+        {"CheckUseSpaceDelimiters", "Use Space Delimiters (else use Tab)"},
+        {"Frame3", "Details"},
+    };
+    for (const auto& [name, accessible] : kept) {
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(control(name))->text(QAccessible::Name),
+                  QLatin1String(accessible))
+            << name;
+    }
+    port.setPortExists(false);
+    window->load();
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(window->lblPortConfigured)->text(QAccessible::Name),
+        QStringLiteral("Invalid port"));
 }
 
 TEST_F(Form1Test, TabVisitsTheControlsInTheirOrderFromTheFirstFocusOnCombo1) {
