@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "gauge/transfer.h"
 #include "pointsfile/file_table.h"
@@ -15,24 +14,57 @@
 
 namespace testsupport {
 
-// A transfer wired to the fake window and the fake gauge as the window wires it: the poll tick
-// every 50 ms with the port valid, the watchdog's tick to the timeout action.
+// A transfer wired as the window wires it: the poll tick every 50 ms with the port valid, the
+// watchdog's tick to the timeout; the gauge holds two statistics points and one memory point.
 class TransferFixture : public ::testing::Test {
 protected:
-    explicit TransferFixture(gaugesim::GaugeConfig config = defaultGauge());
+    TransferFixture() : port(gaugeWith([](gaugesim::GaugeConfig&) {})), transfer(view, port, files) {
+        port.open();
+        transfer.startUp();
+        view.onTick([this](view::Timer timer) {
+            if (timer == view::Timer::timerCheckData) {
+                transfer.pollTick(portValid);
+            } else if (timer == view::Timer::tmrCheckTimeout) {
+                transfer.watchdogTick();
+            }
+        });
+        view.setTimerPeriod(view::Timer::timerCheckData, 50);
+        view.setTimerRunning(view::Timer::timerCheckData, true);
+    }
 
-    static gaugesim::GaugeConfig defaultGauge();
-    // From now on the gauge is the default one as `change` leaves it.
-    void useGauge(const std::function<void(gaugesim::GaugeConfig&)>& change);
-
-    // Presses "Memory Points To File" and answers the dialog with a file in the temp folder.
-    void pressAndSave(const std::string& name = "points.txt");
+    static gaugesim::GaugeConfig gaugeWith(const std::function<void(gaugesim::GaugeConfig&)>& change) {
+        gaugesim::GaugeConfig config;
+        config.statisticsPoints = {"MIN\t1.5", "MAX\t2.5"};
+        config.memoryPoints = {"1\t12.001\tmm"};
+        config.statisticsOpeningReply = "STAT";
+        config.memoryOpeningReply = "MEM";
+        change(config);
+        return config;
+    }
+    void useGauge(const std::function<void(gaugesim::GaugeConfig&)>& change) {
+        port.gauge() = gaugesim::GaugeModel(gaugeWith(change));
+    }
+    void useMemoryPoints(std::size_t count) {
+        useGauge([count](auto& config) { config.memoryPoints = gaugesim::generatedMemoryPoints(count); });
+    }
+    void pressAndSave(const std::string& name = "points.txt") {
+        view.answerNextDialog(folder.file(name));
+        transfer.press();
+    }
     void tick(int count = 1) { view.advance(50LL * count); }
-    // Ticks until the transfer is idle again, at most the given number of ticks.
-    void runToEnd(int maxTicks = 10000);
-    std::string fileBytes(const std::string& name = "points.txt") const;
-    std::vector<std::string> messages() const;
-    void setCheckBox(view::CheckBox box, std::int16_t value) { view.setCheckBoxValue(box, value); }
+    void runToEnd() {
+        for (int i = 0; i < 10000 && transfer.running(); ++i) {
+            tick();
+        }
+    }
+    std::string fileBytes(const std::string& name = "points.txt") const {
+        return readBytes(folder.path() / name);
+    }
+    std::string lastMessage() const {
+        return view.messageBoxes().empty() ? "" : view.messageBoxes().back().text;
+    }
+    std::size_t boxes() const { return view.messageBoxes().size(); }
+    void setBox(view::CheckBox box, std::int16_t value) { view.setCheckBoxValue(box, value); }
 
     TempFolder folder;
     FakeView view;
