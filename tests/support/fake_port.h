@@ -11,12 +11,12 @@
 
 namespace testsupport {
 
-// A serial port whose far end is the gauge model. Replies become pending as soon as a command is
-// written; a piece size makes each read take only that many bytes, as a slow line would deliver
-// them. Faults: a missing or busy port, and a line that fails under the program (unplugged).
+// A serial port whose far end is the gauge model: replies are pending as soon as a command is
+// written. A piece size makes each read take only that many bytes, as a slow line delivers them.
+// Faults: a missing or busy port, and an adapter pulled out under the program.
 class FakePort : public serial::SerialPort {
 public:
-    explicit FakePort(gaugesim::GaugeConfig config = {});
+    explicit FakePort(gaugesim::GaugeConfig config = {}) : m_gauge(std::move(config)) {}
 
     void setPortNumber(std::int16_t number) override;
     void setLineSettings(std::string_view settings) override;
@@ -28,16 +28,12 @@ public:
     std::string readAllPending() override;
 
     gaugesim::GaugeModel& gauge() { return m_gauge; }
-    // Text the gauge sends unasked (late answers, noise) joins the pending input.
+    // Text the gauge sends unasked (late answers, noise).
     void injectInput(std::string_view text) { m_pending += text; }
-    // Replies are held back until released, like an answer still on its way.
-    void holdReplies(bool hold) { m_holdReplies = hold; }
-    void releaseHeldReplies();
     void setPieceSize(std::size_t bytes) { m_pieceSize = bytes; }
-    // Port numbers that exist; by default 1 to 16 all do.
     void setPortExists(bool exists) { m_portExists = exists; }
     void setHeldByAnotherProgram(bool held) { m_heldElsewhere = held; }
-    // The adapter is pulled out: the next read or write fails and the port closes.
+    // The next read or write fails and the port closes.
     void unplug() { m_unplugged = true; }
 
     const std::string& written() const { return m_written; }
@@ -50,14 +46,11 @@ public:
     int readCount() const { return m_readCount; }
 
 private:
-    void failIfUnusable(const char* what);
-    std::string device() const;
+    void failIfUnusable(const std::string& action);
 
     gaugesim::GaugeModel m_gauge;
     std::string m_written;
     std::string m_pending;
-    std::string m_held;
-    bool m_holdReplies = false;
     std::size_t m_pieceSize = 0;
     bool m_open = false;
     bool m_portExists = true;

@@ -16,8 +16,7 @@ PtyEnd::PtyEnd(const std::string& path) {
     if (m_fd < 0) {
         throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
     }
-    termios settings{};
-    tcgetattr(m_fd, &settings);
+    termios settings = lineSettings();
     cfmakeraw(&settings);
     tcsetattr(m_fd, TCSANOW, &settings);
 }
@@ -31,10 +30,6 @@ std::unique_ptr<PtyEnd> PtyEnd::fresh() {
     }
     end->m_device = ptsname(end->m_fd);
     return end;
-}
-
-PtyEnd::~PtyEnd() {
-    close();
 }
 
 void PtyEnd::close() {
@@ -59,17 +54,17 @@ void PtyEnd::write(const std::string& bytes) {
 std::vector<PtyEnd::Arrival> PtyEnd::readArrivals(std::chrono::milliseconds quiet,
                                                   std::chrono::milliseconds limit,
                                                   bool stopAtLineFeed) {
+    using std::chrono::milliseconds;
     std::vector<Arrival> arrivals;
     const Clock::time_point start = Clock::now();
     for (;;) {
-        auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(start + limit - Clock::now());
+        const auto left = std::chrono::duration_cast<milliseconds>(start + limit - Clock::now());
         pollfd fd{m_fd, POLLIN, 0};
         if (left.count() <= 0 || ::poll(&fd, 1, int(std::min(left, quiet).count())) == 0) {
             return arrivals;
         }
         char buffer[1024];
-        ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;
         }
@@ -81,11 +76,6 @@ std::vector<PtyEnd::Arrival> PtyEnd::readArrivals(std::chrono::milliseconds quie
             return arrivals;
         }
     }
-}
-
-bool PtyEnd::hungUp() {
-    pollfd fd{m_fd, POLLIN, 0};
-    return ::poll(&fd, 1, 200) == 1 && (fd.revents & POLLHUP) != 0;
 }
 
 std::string PtyEnd::ask(const std::string& command) {

@@ -9,12 +9,11 @@ namespace testsupport {
 // True when the simulator was built (QORB_GAUGE_SIM_PATH) and a pty can be opened here.
 bool simulatorAvailable();
 
-// A running qorb-gauge-sim. Its stdout and stderr go to unlinked temporary files, so a simulator
-// that logs a lot never blocks on a full pipe and nothing needs to drain them.
+// A running qorb-gauge-sim. Its stdout and stderr go to unnamed temporary files, so a simulator
+// that logs a lot never blocks on a full pipe.
 class SimProcess {
 public:
-    // Starts qorb-gauge-sim with these arguments; unless `waitForPty` is false, waits (at most
-    // 5 s) for the pty path it prints.
+    // Unless `waitForPty` is false, waits (at most 5 s) for the pty path it prints.
     explicit SimProcess(const std::vector<std::string>& arguments, bool waitForPty = true);
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
@@ -22,10 +21,10 @@ public:
 
     const std::string& ptyPath() const { return m_ptyPath; }
     int pid() const { return m_pid; }
-    bool running();
-    // SIGTERM and wait for it; after 5 s without an end, SIGKILL.
+    bool running() { return !exitCode(); }
+    // SIGTERM and wait; after 5 s without an end, SIGKILL.
     void terminate();
-    // SIGKILL and wait for it, as when an adapter is pulled out.
+    // SIGKILL and wait, as when an adapter is pulled out.
     void kill();
     std::string standardOutput() const;
     std::string standardError() const;
@@ -33,7 +32,6 @@ public:
     std::optional<int> exitCode();
 
 private:
-    bool reap(bool block);
     void stop(int signal);
 
     int m_pid = -1;

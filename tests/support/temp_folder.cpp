@@ -4,7 +4,6 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
-#include <system_error>
 
 namespace testsupport {
 
@@ -35,8 +34,7 @@ std::string readBytes(const std::filesystem::path& path) {
 }
 
 void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 }  // namespace testsupport
