@@ -15,13 +15,17 @@ WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::F
     : m_view(view), m_port(port), m_files(files), m_transfer(view, port, files) {}
 
 void WindowCore::onLoad() {
+    loadChoices(settings::settingsFilePath(m_view.programFolder()));
+    serial::ApplyPortSettings(m_view, m_port, m_portState);
+}
+
+void WindowCore::loadChoices(const std::string& settingsPath) {
     m_transfer.startUp();
     m_portState.valid = false;
     serial::FillPortLists(m_view);
     m_view.selectListEntry(view::List::Combo1, 0);
     m_view.selectListEntry(view::List::Combo2, 0);
-    settings::LoadSettings(m_view, m_files, settings::settingsFilePath(m_view.programFolder()));
-    serial::ApplyPortSettings(m_view, m_port, m_portState);
+    settings::LoadSettings(m_view, m_files, settingsPath);
 }
 
 void WindowCore::onUnload() {

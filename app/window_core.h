@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "gauge/transfer.h"
 #include "serial/port_selection.h"
 #include "view/controls.h"
@@ -24,6 +26,8 @@ public:
 
     // Start-up: idle transfer, lists filled, settings loaded, port applied.
     void onLoad();
+    // Start-up up to the apply step, with the choices read from the settings file at the path.
+    void loadChoices(const std::string& settingsPath);
     // Shut-down, once: port closed when it says it is open, settings saved. No tick acts after it.
     void onUnload();
 

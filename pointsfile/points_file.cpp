@@ -9,6 +9,7 @@ namespace pointsfile {
 void PointsFile::open(const std::string& path) {
     m_number = m_files.freeFileNumber();
     m_name = path;
+    m_rowsWritten = 0;
     m_files.openForWriting(m_number, path);
     m_open = true;
 }
@@ -19,6 +20,7 @@ void PointsFile::writeRow(std::string_view row) {
         throw FileError(m_name, "the points file is not open", "write to");
     }
     m_files.writeLine(m_number, row);
+    ++m_rowsWritten;
 }
 
 void PointsFile::close() {

@@ -23,6 +23,8 @@ public:
     bool isOpen() const { return m_open; }
     const std::string& name() const { return m_name; }
     std::int16_t number() const { return m_number; }
+    // Rows written since the last open: what the file holds.
+    int rowsWritten() const { return m_rowsWritten; }
 
 private:
     FileTable& m_files;
@@ -30,6 +32,7 @@ private:
     std::int16_t m_number = 0;
     // Once closed, the number may belong to another file (the settings file takes 1).
     bool m_open = false;
+    int m_rowsWritten = 0;
 };
 
 // With space delimiters on, every tab of the point line becomes one blank.

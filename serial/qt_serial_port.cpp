@@ -70,27 +70,47 @@ void QtSerialPort::setLineSettings(std::string_view settings) {
 }
 
 std::string QtSerialPort::describePort() const {
+    if (!m_devicePath.empty()) {
+        return m_devicePath;
+    }
     std::string text = "Com " + std::to_string(m_portNumber);
     return m_device.empty() ? text : text + " (" + m_device + ")";
 }
 
+void QtSerialPort::onInputArrived(std::function<void()> handler) {
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, std::move(handler));
+}
+
 void QtSerialPort::open() {
+    try {
+        openDevice();
+        m_openFailure.clear();
+    } catch (const PortError& error) {
+        m_openFailure = error.what();
+        throw;
+    }
+}
+
+void QtSerialPort::openDevice() {
     if (m_port.isOpen()) {
         throw PortError(describePort() + " is already open");
     }
     m_lostReason.clear();
     m_device.clear();
-    if (m_portNumber < kFirstPortNumber || m_portNumber > kLastPortNumber) {
+    if (!m_devicePath.empty()) {
+        m_device = m_devicePath;
+    } else if (m_portNumber < kFirstPortNumber || m_portNumber > kLastPortNumber) {
         throw PortError("Cannot open " + describePort() + ": port numbers run from 1 to 16");
+    } else {
+        const std::optional<std::string> device =
+            portDevice(m_portNumber, m_programFolder, systemPorts());
+        if (!device) {
+            throw PortError("Cannot open " + describePort() + ": no link com" +
+                            std::to_string(m_portNumber) + " in " + m_programFolder +
+                            " and no such serial port on this system");
+        }
+        m_device = *device;
     }
-    const std::optional<std::string> device =
-        portDevice(m_portNumber, m_programFolder, systemPorts());
-    if (!device) {
-        throw PortError("Cannot open " + describePort() + ": no link com" +
-                        std::to_string(m_portNumber) + " in " + m_programFolder +
-                        " and no such serial port on this system");
-    }
-    m_device = *device;
 
     m_port.setPortName(QString::fromStdString(m_device));
     m_port.setBaudRate(m_lineSettings.baudRate);

@@ -3,8 +3,10 @@
 #include <QSerialPort>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "serial/line_settings.h"
 #include "serial/serial_port.h"
@@ -19,6 +21,11 @@ public:
     explicit QtSerialPort(std::string programFolder);
 
     void setPortNumber(std::int16_t number) override;
+    // A device that the next opens take whatever the port number says, for a port the sixteen
+    // numbers do not reach; empty gives the number its say again.
+    void setDevicePath(std::string device) { m_devicePath = std::move(device); }
+    // Called when input arrives, for a caller that steps as soon as a reply is in.
+    void onInputArrived(std::function<void()> handler);
     void setLineSettings(std::string_view settings) override;
     void setIntegerOption(std::int32_t value) override { m_integerOption = value; }
 
@@ -34,8 +41,11 @@ public:
     std::int32_t integerOption() const { return m_integerOption; }
     // The device of the last open, kept here because QSerialPort names a pty by a short name.
     const std::string& device() const { return m_device; }
+    // Why the last open failed; empty after one that succeeded.
+    const std::string& openFailure() const { return m_openFailure; }
 
 private:
+    void openDevice();
     void onError(QSerialPort::SerialPortError error);
     void lowerControlLines();
     void failUnlessOpen(std::string_view action);
@@ -46,6 +56,8 @@ private:
     LineSettings m_lineSettings;
     std::int32_t m_integerOption = 0;
     std::string m_device;
+    std::string m_devicePath;
+    std::string m_openFailure;
     // Why the line was lost under an open port; reported once by the next read or write.
     std::string m_lostReason;
     QSerialPort m_port;

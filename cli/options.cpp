@@ -1,0 +1,189 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "cli/exit_status.h"
+#include "serial/port_device.h"
+#include "serial/port_selection.h"
+
+namespace cli {
+
+namespace {
+
+std::optional<int> wholeNumber(std::string_view text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::int16_t baudIndexOf(std::string_view text) {
+    const auto found = std::find(serial::kBaudEntries.begin(), serial::kBaudEntries.end(), text);
+    if (found == serial::kBaudEntries.end()) {
+        throw UsageError("--baud takes 4800, 9600, 19200, 38400, 57600 or 115200, not \"" +
+                         std::string(text) + "\"");
+    }
+    return static_cast<std::int16_t>(found - serial::kBaudEntries.begin());
+}
+
+void setAction(Options& options, Action action, std::string_view option) {
+    if (options.action != Action::Download && options.action != action) {
+        throw UsageError(std::string(option) + " cannot be combined with another action");
+    }
+    options.action = action;
+}
+
+}  // namespace
+
+PortChoice parsePortChoice(std::string_view text) {
+    std::string_view digits = text;
+    const bool comPrefix =
+        text.size() > 3 && std::equal(text.begin(), text.begin() + 3, "com", [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        });
+    if (comPrefix) {
+        digits = text.substr(3);
+        while (digits.starts_with(' ')) {
+            digits.remove_prefix(1);
+        }
+    }
+    const std::optional<int> number = wholeNumber(digits);
+    if (number && *number >= serial::kFirstPortNumber && *number <= serial::kLastPortNumber) {
+        return {static_cast<std::int16_t>(*number), {}};
+    }
+    if (number && !comPrefix) {
+        throw UsageError("--port: \"Com N\" runs from 1 to 16; give the device path of port " +
+                         std::string(text));
+    }
+    if (text.empty()) {
+        throw UsageError("--port needs a number, \"Com N\" or a device path");
+    }
+    return {std::nullopt, std::string(text)};
+}
+
+Options parseOptions(const std::vector<std::string>& arguments) {
+    Options options;
+    bool gapGiven = false;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = arguments[i];
+        std::optional<std::string> value;
+        bool valueTaken = false;
+        if (const std::size_t equals = option.find('=');
+            option.starts_with("--") && equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+        }
+        const auto takeValue = [&]() -> std::string {
+            valueTaken = true;
+            if (value) {
+                return *value;
+            }
+            if (i + 1 >= arguments.size()) {
+                throw UsageError(option + " needs a value");
+            }
+            return arguments[++i];
+        };
+
+        if (option == "-" || !option.starts_with("-")) {
+            files.push_back(option);
+        } else if (option == "--help" || option == "-h") {
+            setAction(options, Action::Help, option);
+        } else if (option == "--version-query") {
+            setAction(options, Action::VersionQuery, option);
+        } else if (option == "--list-ports") {
+            setAction(options, Action::ListPorts, option);
+        } else if (option == "--find-gauge") {
+            setAction(options, Action::FindGauge, option);
+        } else if (option == "--settings") {
+            options.settingsFile = takeValue();
+        } else if (option == "--port") {
+            options.port = parsePortChoice(takeValue());
+        } else if (option == "--baud") {
+            options.baudIndex = baudIndexOf(takeValue());
+        } else if (option == "--statistics" || option == "--no-statistics") {
+            options.statistics = option == "--statistics";
+        } else if (option == "--deletes" || option == "--no-deletes") {
+            options.deletes = option == "--deletes";
+        } else if (option == "--spaces" || option == "--tabs") {
+            options.spaces = option == "--spaces";
+        } else if (option == "--force") {
+            options.force = true;
+        } else if (option == "--quiet" || option == "-q") {
+            options.quiet = true;
+        } else if (option == "--pace") {
+            const std::string pace = takeValue();
+            if (pace != "poll" && pace != "line") {
+                throw UsageError("--pace takes poll or line, not \"" + pace + "\"");
+            }
+            options.pace = pace == "line" ? Pace::Line : Pace::Poll;
+        } else if (option == "--gap") {
+            const std::string gap = takeValue();
+            const std::optional<int> ms = wholeNumber(gap);
+            if (!ms || *ms < 0 || *ms > 60000) {
+                throw UsageError("--gap takes milliseconds from 0 to 60000, not \"" + gap + "\"");
+            }
+            options.gapMs = *ms;
+            gapGiven = true;
+        } else {
+            throw UsageError("unknown option " + arguments[i]);
+        }
+        if (value && !valueTaken) {
+            throw UsageError(option + " takes no value");
+        }
+    }
+
+    if (gapGiven && options.pace != Pace::Line) {
+        throw UsageError("--gap needs --pace line");
+    }
+    if (options.action == Action::Download) {
+        if (files.size() != 1) {
+            throw UsageError(files.empty() ? "no FILE given (- for standard output)"
+                                           : "more than one FILE given");
+        }
+        options.file = files.front();
+    } else if (!files.empty()) {
+        throw UsageError("FILE is taken only by a download, not \"" + files.front() + "\"");
+    }
+    return options;
+}
+
+std::string helpText() {
+    return std::string(R"(Usage: qorb-download [options] FILE
+       qorb-download [options] --version-query | --list-ports | --find-gauge
+Downloads the gauge's statistics and memory points into FILE, the rows the window would write,
+each on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept
+unless --force is given. The choices come from avrbl.txt in the program's folder (else Com 1 at
+38400, nothing ticked); the options below override one each. avrbl.txt is never written.
+
+  --settings FILE       read the choices from this saved settings file instead
+  --port P              a number or "Com N" (1 to 16, as the window maps them), or a device
+                        path (/dev/ttyUSB0, COM17)
+  --baud N              4800, 9600, 19200, 38400, 57600 or 115200
+  --statistics, --no-statistics   fetch the statistics points first, or not
+  --deletes, --no-deletes         write the memory points marked deleted, or leave them out
+  --spaces, --tabs      a blank in place of each tab, or the gauge's tabs
+  --force               replace an existing FILE
+  --quiet               print errors only (no progress, no completion message)
+  --pace poll|line      poll: one step per 50 ms tick, as the window (default); line: each
+                        command as soon as the reply before it is complete
+  --gap MS              with --pace line: at least MS milliseconds between a reply and the next
+                        command (default 0)
+  --version-query       send the version command and print the gauge's answer after one second
+  --list-ports          show the device each of "Com 1" to "Com 16" opens and the other ports
+  --find-gauge          ask every listed port for its version, one at a time, and show those
+                        that answer; it writes to every port it lists
+  --help                show this text
+
+SIGINT and SIGTERM end a download after the current step, with every complete row in FILE.
+
+Exit statuses:
+)") + exitStatusTable();
+}
+
+}  // namespace cli

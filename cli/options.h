@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+enum class Action { Download, VersionQuery, ListPorts, FindGauge, Help };
+
+// Poll: one step per 50 ms tick, as the window. Line: the next command as soon as a reply is in.
+enum class Pace { Poll, Line };
+
+// Where the gauge is: a "Com N" number, or a device the sixteen numbers do not reach.
+struct PortChoice {
+    std::optional<std::int16_t> number;
+    std::string device;
+};
+
+// What the command line asked for. A choice left empty keeps what the settings file gives.
+struct Options {
+    Action action = Action::Download;
+    std::string file;
+    std::string settingsFile;
+    std::optional<PortChoice> port;
+    std::optional<std::int16_t> baudIndex;
+    std::optional<bool> statistics;
+    std::optional<bool> deletes;
+    std::optional<bool> spaces;
+    bool force = false;
+    bool quiet = false;
+    Pace pace = Pace::Poll;
+    int gapMs = 0;
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The arguments after the program's name. Throws UsageError naming the argument it refuses.
+Options parseOptions(const std::vector<std::string>& arguments);
+
+// "3", "Com 3" and "COM3" name "Com 3"; a number beyond 16 or anything else names a device.
+PortChoice parsePortChoice(std::string_view text);
+
+// The usage, the options and the exit statuses.
+std::string helpText();
+
+}  // namespace cli

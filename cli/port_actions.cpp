@@ -1,0 +1,184 @@
+#include "cli/port_actions.h"
+
+#include <QEventLoop>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "cli/session.h"
+#include "gauge/version_query.h"
+#include "serial/port_device.h"
+
+namespace cli {
+
+namespace {
+
+struct PortFound {
+    std::int16_t number = 0;  // 0: no "Com N" reaches it
+    std::string device;
+    std::string how;
+};
+
+std::vector<QSerialPortInfo> systemPortInfos() {
+    std::vector<QSerialPortInfo> infos;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        infos.push_back(info);
+    }
+    std::sort(infos.begin(), infos.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
+        return serial::devicePathLess(a.systemLocation().toStdString(),
+                                      b.systemLocation().toStdString());
+    });
+    return infos;
+}
+
+std::string howFound([[maybe_unused]] std::int16_t number,
+                     [[maybe_unused]] const std::string& programFolder) {
+#ifdef _WIN32
+    return "the system's name";
+#else
+    const std::filesystem::path link =
+        std::filesystem::path(programFolder) / ("com" + std::to_string(number));
+    std::error_code error;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, error))) {
+        return "link " + link.string();
+    }
+    return "number " + std::to_string(number) + " in the system's list";
+#endif
+}
+
+// Every port the numbers reach, then the system's ports that none of them reaches.
+std::vector<PortFound> listedPorts(const std::string& programFolder,
+                                   const std::vector<QSerialPortInfo>& infos) {
+    std::vector<std::string> locations;
+    locations.reserve(infos.size());
+    for (const QSerialPortInfo& info : infos) {
+        locations.push_back(info.systemLocation().toStdString());
+    }
+    std::vector<PortFound> ports;
+    for (std::int16_t number = serial::kFirstPortNumber; number <= serial::kLastPortNumber;
+         ++number) {
+        if (const auto device = serial::portDevice(number, programFolder, locations)) {
+            ports.push_back({number, *device, howFound(number, programFolder)});
+        }
+    }
+    for (const std::string& location : locations) {
+        const bool reached = std::any_of(ports.begin(), ports.end(), [&](const PortFound& port) {
+            return port.device == location;
+        });
+        if (!reached) {
+            ports.push_back({0, location, {}});
+        }
+    }
+    return ports;
+}
+
+std::string described(const std::string& device, const std::vector<QSerialPortInfo>& infos) {
+    const auto info = std::find_if(infos.begin(), infos.end(), [&](const QSerialPortInfo& i) {
+        return i.systemLocation().toStdString() == device;
+    });
+    if (info == infos.end()) {
+        return "not among the system's serial ports";
+    }
+    std::string text;
+    const auto add = [&text](const char* name, const QString& value) {
+        if (!value.isEmpty()) {
+            text += (text.empty() ? "" : ", ") + std::string(name) + value.toStdString();
+        }
+    };
+    add("", info->description());
+    add("manufacturer ", info->manufacturer());
+    add("serial number ", info->serialNumber());
+    if (info->hasVendorIdentifier() && info->hasProductIdentifier()) {
+        add("USB ", QStringLiteral("%1:%2")
+                        .arg(info->vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                        .arg(info->productIdentifier(), 4, 16, QLatin1Char('0')));
+    }
+    return text.empty() ? "nothing more known" : text;
+}
+
+std::string portName(const PortFound& port) {
+    return port.number == 0 ? port.device
+                            : port.device + " (Com " + std::to_string(port.number) + ")";
+}
+
+// The raw answer the version query shows after its second; nothing when the port would not open.
+std::optional<std::string> askVersion(Session& session, std::string& failure) {
+    if (!session.connect(failure)) {
+        return std::nullopt;
+    }
+    QEventLoop loop;
+    session.view().onLabelText([&loop](view::Label label, const std::string& text) {
+        if (label == view::Label::lblDebug && text != gauge::kGettingVersion) {
+            loop.quit();
+        }
+    });
+    session.pressGetVersion();
+    loop.exec();
+    session.closePort();
+    return session.view().labelText(view::Label::lblDebug);
+}
+
+std::string withoutLineEnd(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace
+
+ExitStatus runVersionQuery(const Options& options, const std::string& programFolder) {
+    Session session(options, programFolder);
+    std::string failure;
+    const std::optional<std::string> answer = askVersion(session, failure);
+    if (!answer) {
+        std::fprintf(stderr, "Invalid port: %s\n", failure.c_str());
+        return ExitStatus::PortUnavailable;
+    }
+    std::fwrite(answer->data(), 1, answer->size(), stdout);
+    return answer->empty() ? ExitStatus::ReplyTimeout : ExitStatus::Complete;
+}
+
+ExitStatus runListPorts(const std::string& programFolder) {
+    const std::vector<QSerialPortInfo> infos = systemPortInfos();
+    bool othersHeaded = false;
+    for (const PortFound& port : listedPorts(programFolder, infos)) {
+        if (port.number == 0 && !othersHeaded) {
+            std::printf("Other ports, for --port PATH:\n");
+            othersHeaded = true;
+        }
+        const std::string name =
+            port.number == 0 ? std::string() : "Com " + std::to_string(port.number);
+        std::printf("%-7s %s  (%s%s%s)\n", name.c_str(), port.device.c_str(), port.how.c_str(),
+                    port.how.empty() ? "" : "; ", described(port.device, infos).c_str());
+    }
+    return ExitStatus::Complete;
+}
+
+ExitStatus runFindGauge(const Options& options, const std::string& programFolder) {
+    bool found = false;
+    for (const PortFound& port : listedPorts(programFolder, systemPortInfos())) {
+        Options choice = options;
+        choice.port = PortChoice{std::nullopt, port.device};
+        Session session(choice, programFolder);
+        std::string failure;
+        const std::optional<std::string> answer = askVersion(session, failure);
+        if (!answer) {
+            std::printf("%s: busy or unavailable: %s\n", portName(port).c_str(), failure.c_str());
+        } else if (answer->empty()) {
+            std::printf("%s: no answer\n", portName(port).c_str());
+        } else {
+            std::printf("%s: answers %s\n", portName(port).c_str(),
+                        withoutLineEnd(*answer).c_str());
+            found = true;
+        }
+        std::fflush(stdout);
+    }
+    return found ? ExitStatus::Complete : ExitStatus::PortUnavailable;
+}
+
+}  // namespace cli

@@ -1,0 +1,66 @@
+#include "cli/session.h"
+
+#include "settings/settings_file.h"
+
+namespace cli {
+
+Session::Session(const Options& options, const std::string& programFolder,
+                 const std::string& pointsFilePath)
+    : m_options(options),
+      m_view(programFolder, pointsFilePath),
+      m_port(programFolder),
+      m_core(m_view, m_port, m_files) {
+    m_view.onTick([this](view::Timer timer) {
+        if (timer == view::Timer::timerCheckData && m_pollTick) {
+            m_pollTick();
+        } else {
+            m_core.onTimerTick(timer);
+        }
+    });
+}
+
+Session::~Session() {
+    m_view.stopTimers();
+    closePort();
+}
+
+bool Session::connect(std::string& failure) {
+    m_core.loadChoices(m_options.settingsFile.empty()
+                           ? settings::settingsFilePath(m_view.programFolder())
+                           : m_options.settingsFile);
+    applyChoices();
+    m_core.onSetNewBaudRate();
+    if (!m_core.portState().open) {
+        failure = m_port.openFailure();
+    }
+    return m_core.portState().open;
+}
+
+void Session::applyChoices() {
+    if (m_options.port && m_options.port->number) {
+        m_view.selectListEntry(view::List::Combo1,
+                               static_cast<std::int16_t>(*m_options.port->number - 1));
+    }
+    if (m_options.port) {
+        m_port.setDevicePath(m_options.port->device);
+    }
+    if (m_options.baudIndex) {
+        m_view.selectListEntry(view::List::Combo2, *m_options.baudIndex);
+    }
+    const auto choose = [this](view::CheckBox box, const std::optional<bool>& on) {
+        if (on) {
+            m_view.setCheckBoxValue(box, *on ? 1 : 0);
+        }
+    };
+    choose(view::CheckBox::chkIncludeStatistics, m_options.statistics);
+    choose(view::CheckBox::chkIncludeDeletedItem, m_options.deletes);
+    choose(view::CheckBox::CheckUseSpaceDelimiters, m_options.spaces);
+}
+
+void Session::closePort() {
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+}
+
+}  // namespace cli
