@@ -36,7 +36,8 @@ TEST(CountOfReply, OutsideSixteenBitsThrowsNamingTheReplyReadably) {
     for (const std::string& reply :
          {std::string("32768\r\n"), std::string("-32769\r\n"), std::string("32767.5\r\n"),
           std::string("-1D10\r\n"), std::string("1E999999999\r\n"), std::string("&H8000\r\n"),
-          std::string("&O100000\r\n"), std::string(400, '9'), "0." + std::string(500, '0') + "1E600"}) {
+          std::string("&O100000\r\n"), std::string(400, '9'),
+          "0." + std::string(500, '0') + "1E600"}) {
         EXPECT_THROW(gauge::countOfReply(reply), gauge::CountOverflow) << reply.substr(0, 40);
     }
     try {

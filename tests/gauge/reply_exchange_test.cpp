@@ -28,9 +28,9 @@ protected:
 };
 
 TEST_F(ReplyExchangeTest, EachCommandIsItsLettersAndOneCarriageReturn) {
-    for (std::string_view letters : {gauge::kStatisticsOpen, gauge::kStatisticsCount,
-                                     gauge::kStatisticsNext, gauge::kMemoryOpen, gauge::kMemoryCount,
-                                     gauge::kMemoryNext, gauge::kVersion}) {
+    for (std::string_view letters :
+         {gauge::kStatisticsOpen, gauge::kStatisticsCount, gauge::kStatisticsNext,
+          gauge::kMemoryOpen, gauge::kMemoryCount, gauge::kMemoryNext, gauge::kVersion}) {
         m_exchange.sendCommand(m_port, letters);
     }
     EXPECT_EQ(m_port.written(), "NZ\rNC\rNN\rMZ\rMC\rMN\rV\r");
@@ -41,7 +41,7 @@ TEST_F(ReplyExchangeTest, EachCommandIsItsLettersAndOneCarriageReturn) {
 TEST_F(ReplyExchangeTest, ReplyCompletesOnlyWhenTheInputEndsInLineFeed) {
     const std::vector<std::vector<std::string>> arrivals = {
         {"12\r\n"}, {"", "1", "2\r", "", "\n"}, {"12\r", "\n"}, {"A\r\nB", "\r", "\n"},
-        {"\n"}, {"late\r\n1\r\n"}};
+        {"\n"},     {"late\r\n1\r\n"}};
     for (const auto& pieces : arrivals) {
         m_exchange.sendCommand(m_port, gauge::kMemoryCount);
         std::string read;
@@ -60,9 +60,14 @@ TEST_F(ReplyExchangeTest, ReplyCompletesOnlyWhenTheInputEndsInLineFeed) {
 }
 
 TEST(PointLineOfReply, RemovesExactlyTheLineEnd) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"1.23\tN\r\n", "1.23\tN"}, {"1.23\tN\n", "1.23\tN"}, {"\r\n", ""},  {"A\r\r\n", "A\r"},
-        {"A\r\nB\r\n", "A\r\nB"},   {"\xB0\xFF\r\n", "\xB0\xFF"}, {"12\r", "12\r"}, {"", ""}};
+    const std::pair<std::string, std::string> cases[] = {{"1.23\tN\r\n", "1.23\tN"},
+                                                         {"1.23\tN\n", "1.23\tN"},
+                                                         {"\r\n", ""},
+                                                         {"A\r\r\n", "A\r"},
+                                                         {"A\r\nB\r\n", "A\r\nB"},
+                                                         {"\xB0\xFF\r\n", "\xB0\xFF"},
+                                                         {"12\r", "12\r"},
+                                                         {"", ""}};
     for (const auto& [reply, pointLine] : cases) {
         EXPECT_EQ(gauge::pointLineOfReply(reply), pointLine) << '"' << reply << '"';
     }

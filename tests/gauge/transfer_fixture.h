@@ -18,7 +18,8 @@ namespace testsupport {
 // watchdog's tick to the timeout; the gauge holds two statistics points and one memory point.
 class TransferFixture : public ::testing::Test {
 protected:
-    TransferFixture() : port(gaugeWith([](gaugesim::GaugeConfig&) {})), transfer(view, port, files) {
+    TransferFixture()
+        : port(gaugeWith([](gaugesim::GaugeConfig&) {})), transfer(view, port, files) {
         port.open();
         transfer.startUp();
         view.onTick([this](view::Timer timer) {
@@ -32,7 +33,8 @@ protected:
         view.setTimerRunning(view::Timer::timerCheckData, true);
     }
 
-    static gaugesim::GaugeConfig gaugeWith(const std::function<void(gaugesim::GaugeConfig&)>& change) {
+    static gaugesim::GaugeConfig gaugeWith(
+        const std::function<void(gaugesim::GaugeConfig&)>& change) {
         gaugesim::GaugeConfig config;
         config.statisticsPoints = {"MIN\t1.5", "MAX\t2.5"};
         config.memoryPoints = {"1\t12.001\tmm"};
@@ -45,7 +47,9 @@ protected:
         port.gauge() = gaugesim::GaugeModel(gaugeWith(change));
     }
     void useMemoryPoints(std::size_t count) {
-        useGauge([count](auto& config) { config.memoryPoints = gaugesim::generatedMemoryPoints(count); });
+        useGauge([count](auto& config) {
+            config.memoryPoints = gaugesim::generatedMemoryPoints(count);
+        });
     }
     void pressAndSave(const std::string& name = "points.txt") {
         view.answerNextDialog(folder.file(name));

@@ -74,8 +74,9 @@ TEST_F(TransferTest, MemoryOnlyTakesTwoNPlusFourTicksAndStatisticsIsReadOnlyAtTh
     }
     EXPECT_EQ(ticks, 2 * 7 + 4);
     EXPECT_EQ(port.written(), "MZ\rMC\rMN\rMN\rMN\rMN\rMN\rMN\rMN\r");
-    EXPECT_EQ(fileBytes(), "1\t12.0007\tmm\r\n2\t12.0014\tmm\r\n3\t12.0021\tmm\r\n4\t12.0028\tmm\r\n"
-                           "6\t12.0042\tmm\r\n7\t12.0049\tmm\r\n");
+    EXPECT_EQ(fileBytes(),
+              "1\t12.0007\tmm\r\n2\t12.0014\tmm\r\n3\t12.0021\tmm\r\n4\t12.0028\tmm\r\n"
+              "6\t12.0042\tmm\r\n7\t12.0049\tmm\r\n");
 }
 
 TEST_F(TransferTest, DelimiterAndDeletesAreReadAtEachPoint) {

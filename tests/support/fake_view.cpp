@@ -59,7 +59,8 @@ void FakeView::advance(long long milliseconds) {
         for (std::size_t i = 0; i < m_timers.size(); ++i) {
             TimerState& t = m_timers[i];
             if (t.running && t.due <= target &&
-                (!next || std::pair(t.due, t.startOrder) < std::pair(next->due, next->startOrder))) {
+                (!next ||
+                 std::pair(t.due, t.startOrder) < std::pair(next->due, next->startOrder))) {
                 next = &t;
                 nextSlot = i;
             }

@@ -36,7 +36,9 @@ public:
         m_lists[slot(list)].emplace_back(text);
     }
     void selectListEntry(view::List list, std::int16_t index) override;
-    std::int16_t selectedListIndex(view::List list) const override { return m_selected[slot(list)]; }
+    std::int16_t selectedListIndex(view::List list) const override {
+        return m_selected[slot(list)];
+    }
     void setProgressRange(int upper, int lower) override;
     void setProgressPosition(int position) override;
     void setTimerPeriod(view::Timer timer, int milliseconds) override;

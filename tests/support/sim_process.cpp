@@ -82,7 +82,8 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments, bool waitForPt
     }
     if (m_pid < 0 || m_stdoutFd < 0 || m_stderrFd < 0) {
         m_exitCode = -1;
-        throw std::runtime_error(std::string("Cannot start qorb-gauge-sim: ") + std::strerror(errno));
+        throw std::runtime_error(std::string("Cannot start qorb-gauge-sim: ") +
+                                 std::strerror(errno));
     }
     if (waitForPty) {
         waitFor([this] { return standardOutput().find('\n') != std::string::npos || !running(); });

@@ -21,11 +21,11 @@ TEST(GaugeModel, AnswersEachCommandItsFramingAndItsFaults) {
           {"Z", ""},
           {"\r", "STATISTICS\r\n"},  // CR ends a command wherever the bytes are cut
           {"NC\rNN\r", "2\r\nS1\r\n"},
-          {"\nM\nZ\r\n", "MEMORY\r\n"},              // line feeds are dropped anywhere
-          {std::string(16, 'X') + "NZ\r", ""},       // an over-long command is lost whole
-          {"nz\rN\rNZ \r\rVV\rMN\r", "M1\r\n"},      // unknown commands get no answer
+          {"\nM\nZ\r\n", "MEMORY\r\n"},                    // line feeds are dropped anywhere
+          {std::string(16, 'X') + "NZ\r", ""},             // an over-long command is lost whole
+          {"nz\rN\rNZ \r\rVV\rMN\r", "M1\r\n"},            // unknown commands get no answer
           {"NN\rNZ\rNN\r", "S2\r\nSTATISTICS\r\nS1\r\n"},  // an opening restarts its section
-          {"MN\rMN\rMC\r", "DM2\r\n\r\n2\r\n"},      // past the last point: an empty line
+          {"MN\rMN\rMC\r", "DM2\r\n\r\n2\r\n"},            // past the last point: an empty line
           {"V\r", "QORB V1.02\r\n"}}},
         {[](GaugeConfig& c) {
              c.memoryCountText = "-40000";

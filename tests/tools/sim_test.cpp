@@ -48,7 +48,8 @@ TEST_F(SimTest, OptionsShapeTheAnswers) {
     writeBytes(folder.path() / "stats.txt", "AVG\t1.5\n");
     writeBytes(folder.path() / "memory.txt", "1\t2.5\r\nD2\t3.5\n\n4\t4.5");
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "QORB V1.02\r\nSTATISTICS\r\n3\r\nN\t12.5000\tmm\r\nMEMORY\r\n10\r\n1\t12.0007\tmm\r\n"
+        {{},
+         "QORB V1.02\r\nSTATISTICS\r\n3\r\nN\t12.5000\tmm\r\nMEMORY\r\n10\r\n1\t12.0007\tmm\r\n"
          "2\t12.0014\tmm\r\n"},
         {{"--statistics", "0", "--memory=25", "--version-text", "V 9.9 \tx", "--statistics-opening",
           "S", "--memory-opening", "M"},
@@ -65,7 +66,8 @@ TEST_F(SimTest, OptionsShapeTheAnswers) {
     for (const auto& [options, answers] : cases) {
         PtyEnd& client = start(options);
         std::string got;
-        for (const char* command : {"V\r", "NZ\r", "NC\r", "NN\r", "MZ\r", "MC\r", "MN\r", "MN\r"}) {
+        for (const char* command :
+             {"V\r", "NZ\r", "NC\r", "NN\r", "MZ\r", "MC\r", "MN\r", "MN\r"}) {
             got += client.ask(command);
         }
         EXPECT_EQ(got, answers) << (options.empty() ? "defaults" : options.front());
@@ -92,10 +94,14 @@ TEST_F(SimTest, LinkReplacesAStaleOneAndGoesWithTheSimulatorButNeverOverAFile) {
 
 TEST_F(SimTest, BadOptionsExitWithTwoNamingTheOptionAndHelpListsThem) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--bogus"}, "--bogus"},           {{"--baud", "96OO"}, "--baud"},
-        {{"--memory", "-1"}, "--memory"},   {{"--statistics"}, "--statistics"},
-        {{"--pieces", "0"}, "--pieces"},    {{"--silent=yes"}, "--silent"},
-        {{"--log", "--log"}, "--log"},      {{"--piece-delay", "10"}, "--piece-delay"},
+        {{"--bogus"}, "--bogus"},
+        {{"--baud", "96OO"}, "--baud"},
+        {{"--memory", "-1"}, "--memory"},
+        {{"--statistics"}, "--statistics"},
+        {{"--pieces", "0"}, "--pieces"},
+        {{"--silent=yes"}, "--silent"},
+        {{"--log", "--log"}, "--log"},
+        {{"--piece-delay", "10"}, "--piece-delay"},
         {{"--late-after", "10"}, "--late-after"},
         {{"--memory", "3", "--memory-file", "x"}, "--memory-file"},
         {{"--statistics-file", "/nonexistent/points.txt"}, "--statistics-file"},
@@ -113,7 +119,8 @@ TEST_F(SimTest, BadOptionsExitWithTwoNamingTheOptionAndHelpListsThem) {
 }
 
 TEST_F(SimTest, RepliesArePacedAtTheBaudRateAndInPiecesAtTheirDelay) {
-    sim = std::make_unique<SimProcess>(std::vector<std::string>{"--version-text", std::string(198, 'v')});
+    sim = std::make_unique<SimProcess>(
+        std::vector<std::string>{"--version-text", std::string(198, 'v')});
     PtyEnd paced(sim->ptyPath());
     paced.write("V\r");
     const std::vector<PtyEnd::Arrival> line = paced.readArrivals(300ms);
