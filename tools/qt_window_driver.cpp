@@ -96,7 +96,7 @@ void WindowDriver::answerModal() {
     if (box != m_boxSeen) {
         m_boxSeen = box;
         m_boxSeenAt = now;
-        m_boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+        m_boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
     }
     if (now - m_boxSeenAt >= m_boxDelayMs) {
         m_boxSeen = nullptr;

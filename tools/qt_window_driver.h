@@ -28,6 +28,7 @@ public:
         QString title;
         QString text;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons;
     };
 
     explicit WindowDriver(app::Form1& window);
