@@ -23,19 +23,14 @@ TEST(NameOnlyIconProvider, NamesADeviceThatNeverAnswersWithoutOpeningIt) {
     const std::string pipe = folder.file("com1");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const QFileInfo info(QString::fromStdString(pipe));
-
-    auto typed = std::make_shared<std::promise<QString>>();
-    std::future<QString> type = typed->get_future();
-    std::thread([typed, info] {
+    std::future<QString> type = std::async(std::launch::async, [info] {
         const app::NameOnlyIconProvider provider;
         provider.icon(info);
-        typed->set_value(provider.type(info));
-    }).detach();
-
+        return provider.type(info);
+    });
     const bool answered = type.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
     if (!answered) {
-        // Let the stuck reader go before the folder is removed.
-        close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+        close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));  // lets the stuck reader go
     }
     ASSERT_TRUE(answered) << "the provider opened the device behind the link";
     EXPECT_FALSE(type.get().isEmpty());
