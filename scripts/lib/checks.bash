@@ -1,0 +1,69 @@
+# Sourced by scripts/test: the house checks on the size of the tests and on what they cover.
+
+code_folders=(app view serial settings gauge pointsfile tools cli)
+coverage_folders=(app view serial settings gauge pointsfile cli)
+max_test_ratio=45       # per cent of the code, in non-blank lines
+min_line_coverage=93    # per cent
+min_branch_coverage=82  # per cent, without exception-only and unreachable branches
+
+# Non-blank lines of the .cpp and .h files under the given folders, as git sees the tree.
+nonblank_lines() {
+    git ls-files -z --cached --others --exclude-standard -- "${@/%//*.cpp}" "${@/%//*.h}" |
+        xargs -0 -r cat | grep -cv '^[[:space:]]*$' || true
+}
+
+# Prints the test-to-code ratio; fails when the tests outgrow the limit.
+check_test_ratio() {
+    local folders=() folder code tests
+    for folder in "${code_folders[@]}"; do
+        [ -d "$folder" ] && folders+=("$folder")
+    done
+    code=$(nonblank_lines "${folders[@]}")
+    tests=$(nonblank_lines tests)
+    local tenths=$((tests * 1000 / code))
+    echo "tests: $tests lines, code (${folders[*]}): $code lines," \
+        "ratio $((tenths / 10)).$((tenths % 10)) % (at most $max_test_ratio %)"
+    if [ "$tenths" -gt $((max_test_ratio * 10)) ]; then
+        echo "check: the tests are over $max_test_ratio % of the code" >&2
+        return 1
+    fi
+}
+
+# Readies a --coverage build for a fresh run of its tests: no counts of an earlier run, and no
+# notes of objects the build no longer makes (a removed test, a target reshaped), which gcovr would
+# count as uncovered or fail to merge.
+reset_coverage() {
+    local build targets=$1/CMakeFiles/TargetDirectories.txt note dir object
+    build=$(cd "$1" && pwd)
+    find "$build" \( -name '*.gcda' -o -name '*.gcov' \) -delete
+    [ -f "$targets" ] || return 0
+    while IFS= read -r -d '' note; do
+        dir=${note%%.dir/*}.dir
+        object=${note#"$build"/}
+        object=${object%.gcno}.o
+        if ! grep -qxF "$dir" "$targets" || ! grep -qF "$object:" "$dir/build.make" 2>/dev/null; then
+            rm -f "$note"
+        fi
+    done < <(find "$build" -name '*.gcno' -print0)
+}
+
+# Prints line and branch coverage of the code from a --coverage build whose tests have just run;
+# fails under the floors. Each main() is left out: the end-to-end tests run the programs in
+# processes of their own.
+check_coverage() {
+    local build=$1 filter
+    filter="($(
+        IFS='|'
+        echo "${coverage_folders[*]}"
+    ))/"
+    echo "coverage of ${coverage_folders[*]} (floors: lines $min_line_coverage %," \
+        "branches $min_branch_coverage %):"
+    gcovr --root . "$build" --filter "$filter" --exclude 'app/main\.cpp' --exclude 'cli/main\.cpp' \
+        --exclude-throw-branches --exclude-unreachable-branches -j "$(nproc)" \
+        --print-summary --output /dev/null \
+        --fail-under-line "$min_line_coverage" --fail-under-branch "$min_branch_coverage" ||
+        {
+            echo "check: coverage is under its floors" >&2
+            return 1
+        }
+}
