@@ -75,17 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Past 40 significant digits the reader drops the rest, which may move the last bit.
         FUZZ_CHECK(expected == value || (decimal->second > 40 &&
                                          std::abs(expected - value) <= 1e-15 * std::abs(expected)));
-    } else if (packed.size() >= 2 && packed[0] == '&' && packed.size() <= 10) {
-        // &H and &O read their digits in base 16 and 8; any other form reads 0.
-        const int radix = std::string_view("Hh").find(packed[1]) != std::string_view::npos   ? 16
-                          : std::string_view("Oo").find(packed[1]) != std::string_view::npos ? 8
-                                                                                             : 0;
-        const std::string digits = packed.substr(2);
-        const std::string run = digits.substr(
-            0, digits.find_first_not_of(radix == 16 ? "0123456789abcdefABCDEF" : "01234567"));
-        FUZZ_CHECK(
-            value ==
-            (radix == 0 || run.empty() ? 0.0 : double(std::strtoll(run.c_str(), nullptr, radix))));
     } else if (packed.empty() ||
                std::string_view("&.+-").find(packed[0]) == std::string_view::npos) {
         FUZZ_CHECK(value == 0);

@@ -1,6 +1,6 @@
-// The settings file on arbitrary content: the reader yields the items a plain reading of the text
-// finds, a load sets exactly what that reading predicts, gives file number 1 back and shows
-// nothing, and what a save writes loads back to the same window.
+// The settings file on arbitrary content: a load sets exactly what a plain reading of the items
+// predicts, gives file number 1 back and shows nothing, and what a save writes loads back to the
+// same window.
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,7 +14,6 @@
 #include "fuzz/fuzz_check.h"
 #include "pointsfile/file_table.h"
 #include "serial/port_selection.h"
-#include "settings/item_reader.h"
 #include "settings/settings_file.h"
 #include "support/fake_view.h"
 #include "support/temp_folder.h"
@@ -25,19 +24,6 @@ constexpr std::array<view::CheckBox, 3> kBoxes = {view::CheckBox::chkIncludeDele
                                                   view::CheckBox::chkIncludeStatistics,
                                                   view::CheckBox::CheckUseSpaceDelimiters};
 using Window = std::array<std::int16_t, 5>;  // port index, baud index, the boxes in file order
-
-// A folder in memory where there is one, so the sync of every save costs little.
-std::string scratchPath(const std::string& name) {
-    static const std::filesystem::path folder = [] {
-        const bool shm = std::filesystem::is_directory("/dev/shm");
-        auto base =
-            (shm ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path()) /
-            ("qorb-settings-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(base);
-        return base;
-    }();
-    return (folder / name).string();
-}
 
 // The items as the file format describes them: separated by commas, CR, LF or CR LF, blanks
 // around them ignored, each a 16-bit decimal integer; nothing at the end or for any other item.
@@ -64,17 +50,11 @@ std::optional<std::int16_t> nextPlainItem(std::string_view text, std::size_t& po
     return value >= -32768 && value <= 32767 ? std::optional<std::int16_t>(value) : std::nullopt;
 }
 
-Window windowOf(const testsupport::FakeView& view) {
-    Window window{view.selectedListIndex(view::List::Combo1),
-                  view.selectedListIndex(view::List::Combo2)};
-    for (std::size_t i = 0; i < kBoxes.size(); ++i) {
-        window[i + 2] = view.checkBoxValue(kBoxes[i]);
-    }
-    return window;
-}
-
-// The window as start-up leaves it before the load: both lists filled, index 0 selected.
-void prepare(testsupport::FakeView& view, unsigned boxStates) {
+// Loads the file into a window as start-up leaves it (both lists filled, index 0 selected, the
+// boxes as given) and returns what the window shows then.
+Window load(const std::string& path, unsigned boxStates) {
+    testsupport::FakeView view;
+    pointsfile::FileTable files;
     serial::FillPortLists(view);
     view.selectListEntry(view::List::Combo1, 0);
     view.selectListEntry(view::List::Combo2, 0);
@@ -82,6 +62,23 @@ void prepare(testsupport::FakeView& view, unsigned boxStates) {
         view.setCheckBoxValue(box, static_cast<std::int16_t>(boxStates % 3));
         boxStates /= 3;
     }
+    settings::LoadSettings(view, files, path);
+    FUZZ_CHECK(!files.isOpen(pointsfile::FileTable::kSettingsFileNumber));
+    FUZZ_CHECK(view.messageBoxes().empty());
+    Window window{view.selectedListIndex(view::List::Combo1),
+                  view.selectedListIndex(view::List::Combo2)};
+    for (std::size_t i = 0; i < kBoxes.size(); ++i) {
+        window[i + 2] = view.checkBoxValue(kBoxes[i]);
+    }
+    // A save writes five plain lines that load back to the same window.
+    const std::string copy = path + ".copy";
+    settings::SaveSettings(view, files, copy);
+    std::string lines;
+    for (std::int16_t value : window) {
+        lines += std::to_string(value) + "\r\n";
+    }
+    FUZZ_CHECK(testsupport::readBytes(copy) == lines && view.messageBoxes().empty());
+    return window;
 }
 
 }  // namespace
@@ -91,58 +88,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
+    // In memory where it can be, so the sync of every save costs little.
+    static const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm")
+                                                    ? "/dev/shm"
+                                                    : std::filesystem::temp_directory_path();
+    static const std::string path =
+        (folder / ("qorb-settings-fuzz-" + std::to_string(::getpid()))).string();
     const std::string content(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const std::string path = scratchPath("avrbl.txt");
     testsupport::writeBytes(path, content);
-    pointsfile::FileTable files;
-    constexpr std::int16_t kNumber = pointsfile::FileTable::kSettingsFileNumber;
 
-    // What a load should leave: each item in its range assigned in turn, until one fails.
-    testsupport::FakeView view;
-    prepare(view, data[0]);
-    Window expected = windowOf(view);
+    // Each item in its range is assigned in turn until one fails; then the lists fall back.
+    Window expected = {0, 0, std::int16_t(data[0] % 3), std::int16_t(data[0] / 3 % 3),
+                       std::int16_t(data[0] / 9 % 3)};
     const std::array<std::pair<int, int>, 5> ranges = {{{-1, 15}, {-1, 5}, {0, 2}, {0, 2}, {0, 2}}};
-    files.openForReading(kNumber, path);
-    settings::ItemReader reader(files, kNumber, path);
     std::size_t pos = 0;
-    bool fallback = false;
-    for (std::size_t i = 0; i < 64; ++i) {
-        const std::optional<std::int16_t> plain = nextPlainItem(content, pos);
-        std::optional<std::int16_t> read;
-        try {
-            read = reader.next();
-        } catch (const settings::SettingsReadError& error) {
-            FUZZ_CHECK(std::string_view(error.what()).starts_with(path));
-        }
-        FUZZ_CHECK(read == plain);
-        if (i < ranges.size() && !fallback) {
-            fallback = !read || *read < ranges[i].first || *read > ranges[i].second;
-            expected[i] = fallback ? expected[i] : *read;
-        }
-        if (!read) {
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const std::optional<std::int16_t> item = nextPlainItem(content, pos);
+        if (!item || *item < ranges[i].first || *item > ranges[i].second) {
+            expected[0] = settings::kFallbackPortIndex;
+            expected[1] = settings::kFallbackBaudIndex;
             break;
         }
+        expected[i] = *item;
     }
-    files.close(kNumber);
-    if (fallback) {
-        expected[0] = settings::kFallbackPortIndex;
-        expected[1] = settings::kFallbackBaudIndex;
-    }
-    settings::LoadSettings(view, files, path);
-    FUZZ_CHECK(windowOf(view) == expected);
-    FUZZ_CHECK(!files.isOpen(kNumber) && view.messageBoxes().empty());
-
-    // A save writes five plain lines that load back to the same window.
-    const std::string copy = scratchPath("copy.txt");
-    settings::SaveSettings(view, files, copy);
-    std::string lines;
-    for (std::int16_t value : expected) {
-        lines += std::to_string(value) + "\r\n";
-    }
-    FUZZ_CHECK(testsupport::readBytes(copy) == lines && view.messageBoxes().empty());
-    testsupport::FakeView again;
-    prepare(again, 0);
-    settings::LoadSettings(again, files, copy);
-    FUZZ_CHECK(windowOf(again) == expected && !files.isOpen(kNumber));
+    const Window loaded = load(path, data[0]);
+    FUZZ_CHECK(loaded == expected);
+    FUZZ_CHECK(load(path + ".copy", 0) == expected);
     return 0;
 }
