@@ -60,7 +60,7 @@ check_coverage() {
         "branches $min_branch_coverage %):"
     gcovr --root . "$build" --filter "$filter" --exclude 'app/main\.cpp' --exclude 'cli/main\.cpp' \
         --exclude-throw-branches --exclude-unreachable-branches -j "$(nproc)" \
-        --print-summary --output /dev/null \
+        --print-summary --output "$build/coverage.txt" \
         --fail-under-line "$min_line_coverage" --fail-under-branch "$min_branch_coverage" ||
         {
             echo "check: coverage is under its floors" >&2
