@@ -24,7 +24,8 @@ void SimLine::run() {
         Clock::time_point now = Clock::now();
         pollfd fds[2] = {{m_stopFd, POLLIN, 0},
                          {m_masterFd, short(POLLIN | (m_unwritten.empty() ? 0 : POLLOUT)), 0}};
-        int ready = ::poll(fds, 2, pollTimeout(now));
+        const std::optional<timespec> timeout = pollTimeout(now);
+        int ready = ::ppoll(fds, 2, timeout ? &*timeout : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
@@ -99,7 +100,7 @@ void SimLine::sendDue(Clock::time_point now) {
     }
 }
 
-int SimLine::pollTimeout(Clock::time_point now) const {
+std::optional<timespec> SimLine::pollTimeout(Clock::time_point now) const {
     std::optional<Clock::time_point> wake;
     if (m_unwritten.empty()) {
         wake = m_pacer.nextDue();
@@ -108,14 +109,14 @@ int SimLine::pollTimeout(Clock::time_point now) const {
         wake = m_lateAt;
     }
     if (!wake) {
-        return -1;
+        return std::nullopt;
     }
-    if (*wake <= now) {
-        return 0;
-    }
-    // Rounded up: waking a little late costs nothing, waking early costs a spin.
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(*wake - now);
-    return int(std::min<long long>(wait.count(), 60000));
+    // A millisecond's rounding would hold each reply back longer than the line itself at 115200
+    // baud, where a byte takes 87 microseconds.
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::clamp<Clock::duration>(*wake - now, Clock::duration::zero(), std::chrono::minutes(1)));
+    return timespec{static_cast<time_t>(wait.count() / 1'000'000'000),
+                    static_cast<long>(wait.count() % 1'000'000'000)};
 }
 
 }  // namespace gaugesim

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -26,7 +27,8 @@ private:
     void readCommands(Clock::time_point now);
     void takeCommandByte(char byte, Clock::time_point now);
     void sendDue(Clock::time_point now);
-    int pollTimeout(Clock::time_point now) const;
+    // How long poll may wait: nothing when no byte is due, at the nanosecond otherwise.
+    std::optional<timespec> pollTimeout(Clock::time_point now) const;
 
     int m_masterFd;
     int m_stopFd;

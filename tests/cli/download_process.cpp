@@ -3,64 +3,36 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <stdexcept>
 #include <thread>
 
+#include "support/temp_folder.h"
+
 extern char** environ;
 
 namespace clitest {
 
-namespace {
-
-int unnamedFile() {
-    char name[] = "/tmp/qorb-download-output-XXXXXX";
-    const int fd = mkostemp(name, O_CLOEXEC);
-    if (fd < 0) {
-        throw std::runtime_error("Cannot make a file for qorb-download's output");
-    }
-    ::unlink(name);
-    return fd;
-}
-
-std::string contentOf(int fd) {
-    std::string text;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::pread(fd, buffer, sizeof buffer, off_t(text.size()))) > 0) {
-        text.append(buffer, std::size_t(n));
-    }
-    return text;
-}
-
-}  // namespace
-
-std::string downloadProgram() {
-    return QORB_DOWNLOAD_PATH;
-}
-
 DownloadProcess::DownloadProcess(const std::vector<std::string>& arguments,
-                                 const std::string& program)
-    : m_stdoutFd(unnamedFile()), m_stderrFd(unnamedFile()) {
-    const std::string path = program.empty() ? downloadProgram() : program;
+                                 const std::string& folder, const std::string& program)
+    : m_output(folder + "/output") {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, m_stdoutFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, m_stderrFd, 2);
-    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    posix_spawn_file_actions_addopen(&actions, 1, (m_output + ".out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (m_output + ".err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    const int failed = posix_spawn(&m_pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    const int failed = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) {
-        throw std::runtime_error("Cannot start " + path);
+        throw std::runtime_error("Cannot start " + program);
     }
 }
 
@@ -69,8 +41,6 @@ DownloadProcess::~DownloadProcess() {
         ::kill(m_pid, SIGKILL);
         ::waitpid(m_pid, nullptr, 0);
     }
-    ::close(m_stdoutFd);
-    ::close(m_stderrFd);
 }
 
 void DownloadProcess::signal(int number) const {
@@ -78,31 +48,23 @@ void DownloadProcess::signal(int number) const {
 }
 
 int DownloadProcess::wait() {
-    using namespace std::chrono_literals;
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
     int status = 0;
-    while (::waitpid(m_pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
+    for (int waited = 0; ::waitpid(m_pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 3000) {
             return -1;
         }
-        std::this_thread::sleep_for(10ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     m_pid = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::string DownloadProcess::standardOutput() const {
-    return contentOf(m_stdoutFd);
+std::string DownloadProcess::out() const {
+    return testsupport::readBytes(m_output + ".out");
 }
 
-std::string DownloadProcess::standardError() const {
-    return contentOf(m_stderrFd);
-}
-
-Ended runToEnd(const std::vector<std::string>& arguments, const std::string& program) {
-    DownloadProcess process(arguments, program);
-    const int status = process.wait();
-    return {status, process.standardOutput(), process.standardError()};
+std::string DownloadProcess::err() const {
+    return testsupport::readBytes(m_output + ".err");
 }
 
 }  // namespace clitest

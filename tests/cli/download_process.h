@@ -5,37 +5,25 @@
 
 namespace clitest {
 
-// qorb-download run as a process, its output kept in unnamed files.
+// qorb-download (or a copy of it) run as a process; its standard output and error go to files in
+// `folder`.
 class DownloadProcess {
 public:
-    // `program` is qorb-download itself unless a copy of it is named.
-    explicit DownloadProcess(const std::vector<std::string>& arguments,
-                             const std::string& program = {});
+    DownloadProcess(const std::vector<std::string>& arguments, const std::string& folder,
+                    const std::string& program = QORB_DOWNLOAD_PATH);
     ~DownloadProcess();
     DownloadProcess(const DownloadProcess&) = delete;
     DownloadProcess& operator=(const DownloadProcess&) = delete;
 
     void signal(int number) const;
-    // Its exit status, or 128 + the signal that ended it; -1 (after a SIGKILL) past 30 s.
+    // Its exit status, or 128 + the signal that ended it; -1 when it is still running after 30 s.
     int wait();
-    std::string standardOutput() const;
-    std::string standardError() const;
+    std::string out() const;
+    std::string err() const;
 
 private:
+    std::string m_output;
     int m_pid = -1;
-    int m_stdoutFd = -1;
-    int m_stderrFd = -1;
 };
-
-struct Ended {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Ended runToEnd(const std::vector<std::string>& arguments, const std::string& program = {});
-
-// The path of the qorb-download that was built.
-std::string downloadProgram();
 
 }  // namespace clitest

@@ -4,27 +4,23 @@
 
 namespace {
 
-TEST(OptionsTest, PortTakesComNumbersAndDevices) {
-    const struct {
-        const char* text;
-        std::optional<std::int16_t> number;
-        std::string device;
-    } cases[] = {
-        {"3", 3, ""},
-        {"Com 16", 16, ""},
-        {"COM1", 1, ""},
-        {"COM17", {}, "COM17"},
-        {"/dev/ttyUSB0", {}, "/dev/ttyUSB0"},
+TEST(OptionsTest, PortNamesAComNumberOrADevice) {
+    using Choice = std::pair<std::optional<std::int16_t>, std::string>;
+    const std::pair<const char*, Choice> cases[] = {
+        {"3", {3, ""}},
+        {"Com 16", {16, ""}},
+        {"COM1", {1, ""}},
+        {"COM17", {std::nullopt, "COM17"}},
+        {"/dev/ttyUSB0", {std::nullopt, "/dev/ttyUSB0"}},
     };
-    for (const auto& c : cases) {
-        const cli::PortChoice choice = cli::parsePortChoice(c.text);
-        EXPECT_EQ(choice.number, c.number) << c.text;
-        EXPECT_EQ(choice.device, c.device) << c.text;
+    for (const auto& [text, expected] : cases) {
+        const cli::PortChoice choice = cli::parsePortChoice(text);
+        EXPECT_EQ(Choice(choice.number, choice.device), expected) << text;
     }
 }
 
 TEST(OptionsTest, UsageErrorsAreRefused) {
-    const std::vector<std::vector<std::string>> cases = {
+    const std::vector<std::string> cases[] = {
         {},
         {"a", "b"},
         {"--port", "17", "f"},
@@ -39,7 +35,7 @@ TEST(OptionsTest, UsageErrorsAreRefused) {
     };
     for (const auto& arguments : cases) {
         EXPECT_THROW(cli::parseOptions(arguments), cli::UsageError)
-            << (arguments.empty() ? "" : arguments.front());
+            << ::testing::PrintToString(arguments);
     }
 }
 

@@ -1,0 +1,130 @@
+// qorb-download on the simulated gauge in real time: the line pace against the poll pace, its wall
+// time against the line's own time for the bytes, and the program's CPU time and resident memory.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/sim_process.h"
+#include "support/temp_folder.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr int kFullMemory = 32767;
+
+struct Download {
+    bool complete = false;
+    double wall = 0;       // s
+    double cpu = 0;        // s, user and system
+    long maxResident = 0;  // KiB
+    double lineTime = 0;   // s, the bytes both ways at 10 bits each
+};
+
+// Bytes on the line: each command is two letters and CR; each reply is what the file got (every
+// point written, with --deletes) plus the opening and count replies.
+double lineSeconds(int points, std::uintmax_t fileBytes, int baud) {
+    const double commands = 3.0 * (points + 2);
+    const double replies =
+        double(fileBytes) + std::string("MEMORY\r\n").size() + std::to_string(points).size() + 2;
+    return (commands + replies) * 10.0 / baud;
+}
+
+// One download of `points` memory points at the baud rate and pace, from its start to its end.
+Download download(int points, int baud, const char* pace) {
+    testsupport::TempFolder folder;
+    testsupport::SimProcess sim(
+        {"--baud", std::to_string(baud), "--memory", std::to_string(points)});
+    const std::string file = folder.file("points.txt");
+    const std::vector<std::string> arguments = {QORB_DOWNLOAD_PATH,
+                                                "--port",
+                                                sim.ptyPath(),
+                                                "--baud",
+                                                std::to_string(baud),
+                                                "--no-statistics",
+                                                "--deletes",
+                                                "--quiet",
+                                                "--pace",
+                                                pace,
+                                                file};
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    Download result;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        return result;
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    result.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.complete = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    result.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    result.maxResident = usage.ru_maxrss;
+    result.lineTime = lineSeconds(points, std::filesystem::file_size(file), baud);
+    return result;
+}
+
+bool report(const char* what, const Download& run) {
+    if (!run.complete) {
+        std::printf("  %-34s did not complete\n", what);
+        return false;
+    }
+    std::printf(
+        "  %-34s %8.3f s wall, line time %7.3f s (%.2f x), CPU %.3f s = %.1f %% of one core\n",
+        what, run.wall, run.lineTime, run.wall / run.lineTime, run.cpu, 100.0 * run.cpu / run.wall);
+    return true;
+}
+
+}  // namespace
+
+int main() {
+    if (!testsupport::simulatorAvailable()) {
+        std::printf("no gauge simulator or no pseudo-terminal here\n");
+        return 1;
+    }
+    bool ok = true;
+
+    std::printf("%d memory points at 115200 baud, --pace line:\n", kFullMemory);
+    const Download full = download(kFullMemory, 115200, "line");
+    ok = report("wall time, start to end", full) && ok;
+    std::printf("  target: within 1.5 x the line time (%.3f s) and under 120 s\n",
+                1.5 * full.lineTime);
+    std::printf("  the same at --pace poll, not run: its floor (2n + 4) x 50 ms = %.1f min\n",
+                (2.0 * kFullMemory + 4) * kPollMs / 60000.0);
+    const Download small = download(100, 115200, "line");
+    std::printf(
+        "  peak resident memory: %ld KiB at 100 points, %ld KiB at %d (growth %+ld KiB, target "
+        "under 1024)\n\n",
+        small.maxResident, full.maxResident, kFullMemory, full.maxResident - small.maxResident);
+
+    constexpr int kPoints = 2000;
+    std::printf("%d memory points, both paces side by side:\n", kPoints);
+    for (const int baud : {115200, 9600}) {
+        const Download poll = download(kPoints, baud, "poll");
+        const Download line = download(kPoints, baud, "line");
+        const std::string at = " at " + std::to_string(baud);
+        ok = report(("--pace poll" + at).c_str(), poll) && ok;
+        ok = report(("--pace line" + at).c_str(), line) && ok;
+        if (poll.complete && line.complete) {
+            std::printf("  speed-up of the line pace at %d baud: %.1f x\n", baud,
+                        poll.wall / line.wall);
+        }
+    }
+    return ok ? 0 : 1;
+}
