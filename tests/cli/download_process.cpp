@@ -16,14 +16,15 @@ extern char** environ;
 namespace clitest {
 
 DownloadProcess::DownloadProcess(const std::vector<std::string>& arguments,
-                                 const std::string& folder, const std::string& program)
+                                 const std::string& folder, const std::string& program,
+                                 const std::string& terminal)
     : m_output(folder + "/output") {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, (m_output + ".out").c_str(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (m_output + ".err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string err = terminal.empty() ? m_output + ".err" : terminal;
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));

@@ -6,11 +6,12 @@
 namespace clitest {
 
 // qorb-download (or a copy of it) run as a process; its standard output and error go to files in
-// `folder`.
+// `folder`, or its standard error to a terminal's device.
 class DownloadProcess {
 public:
     DownloadProcess(const std::vector<std::string>& arguments, const std::string& folder,
-                    const std::string& program = QORB_DOWNLOAD_PATH);
+                    const std::string& program = QORB_DOWNLOAD_PATH,
+                    const std::string& terminal = {});
     ~DownloadProcess();
     DownloadProcess(const DownloadProcess&) = delete;
     DownloadProcess& operator=(const DownloadProcess&) = delete;

@@ -1,13 +1,16 @@
 // qorb-download end to end over the simulated gauge on a pseudo-terminal.
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "cli/download_process.h"
+#include "support/pty_end.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 
@@ -26,13 +29,9 @@ const std::string kMemoryAllSpaced =
     "6 12.0042 mm\r\n";
 const std::string kComplete = "Transfer Complete - Data saved in file ";
 
+// Rows end in CR LF, and the gauge's text holds no LF of its own.
 std::size_t rowsIn(const std::string& bytes) {
-    std::size_t rows = 0;
-    for (std::size_t at = bytes.find("\r\n"); at != std::string::npos;
-         at = bytes.find("\r\n", at + 2)) {
-        ++rows;
-    }
-    return rows;
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
 }
 
 class DownloadTest : public ::testing::Test {
@@ -175,6 +174,19 @@ TEST_F(DownloadTest, LinePaceSendsAndWritesWhatThePollPaceDoes) {
     }
 }
 
+TEST_F(DownloadTest, ProgressShowsOnATerminal) {
+    const auto terminal = testsupport::PtyEnd::fresh();
+    const auto sim = gauge();
+    clitest::DownloadProcess download({"--port", sim->ptyPath(), "--no-statistics", file("p")},
+                                      m_folder.path().string(), QORB_DOWNLOAD_PATH,
+                                      terminal->device());
+    const std::string shown = terminal->readFor(std::chrono::milliseconds(1500));
+    EXPECT_EQ(download.wait(), 0);
+    const std::regex line(
+        "\r\x1b\\[Kmemory: [1-5] of 6 points, [1-8][0-9] %, [0-9]+ points/s, 0:00 left");
+    EXPECT_TRUE(std::regex_search(shown, line)) << shown;
+}
+
 // A copy of the program in a folder of its own, with avrbl.txt and a com1 link beside it.
 TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     const std::string program = file("qorb-download");
@@ -187,6 +199,7 @@ TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     EXPECT_EQ(run({"--quiet", file("points.txt")}, program).status, 0);
     EXPECT_EQ(readBytes(file("points.txt")), kStatistics + kMemoryWithoutDeleted);
     EXPECT_EQ(run({"--version-query"}, program).out, "QORB V1.02\r\n");
+    EXPECT_NE(run({"--help"}, program).out.find("\n  130  ended by SIGINT"), std::string::npos);
     EXPECT_NE(run({"--list-ports"}, program)
                   .out.find("Com 1   " + sim->ptyPath() + "  (link " + file("com1") +
                             "; not among the system's serial ports)\n"),

@@ -1,5 +1,8 @@
 #include "cli/options.h"
 
+#include <iterator>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -11,8 +14,7 @@ TEST(OptionsTest, PortNamesAComNumberOrADevice) {
         {"Com 16", {16, ""}},
         {"COM1", {1, ""}},
         {"COM17", {std::nullopt, "COM17"}},
-        {"/dev/ttyUSB0", {std::nullopt, "/dev/ttyUSB0"}},
-    };
+        {"/dev/ttyUSB0", {std::nullopt, "/dev/ttyUSB0"}}};
     for (const auto& [text, expected] : cases) {
         const cli::PortChoice choice = cli::parsePortChoice(text);
         EXPECT_EQ(Choice(choice.number, choice.device), expected) << text;
@@ -20,22 +22,12 @@ TEST(OptionsTest, PortNamesAComNumberOrADevice) {
 }
 
 TEST(OptionsTest, UsageErrorsAreRefused) {
-    const std::vector<std::string> cases[] = {
-        {},
-        {"a", "b"},
-        {"--port", "17", "f"},
-        {"--port"},
-        {"--pace", "fast", "f"},
-        {"--gap", "5", "f"},
-        {"--pace", "line", "--gap", "-1", "f"},
-        {"--list-ports", "f"},
-        {"--list-ports", "--find-gauge"},
-        {"--force=yes", "f"},
-        {"--bogus", "f"},
-    };
-    for (const auto& arguments : cases) {
-        EXPECT_THROW(cli::parseOptions(arguments), cli::UsageError)
-            << ::testing::PrintToString(arguments);
+    for (const char* line : {"", "a b", "--port 17 f", "--port", "--pace fast f", "--gap 5 f",
+                             "--pace line --gap -1 f", "--list-ports f",
+                             "--list-ports --find-gauge", "--force=yes f", "--bogus f"}) {
+        std::istringstream words(line);
+        const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
+        EXPECT_THROW(cli::parseOptions(arguments), cli::UsageError) << line;
     }
 }
 
