@@ -13,8 +13,8 @@ TEST(CountOfReply, ReadsTheGaugesNumberFormsRoundingHalfToEven) {
         // signs, zeros, fractions, exponents with E or D, hexadecimal and octal
         {"25\r\n", 25}, {"+25\r\n", 25}, {"-25\r\n", -25}, {"0007\r\n", 7}, {"12.25\r\n", 12},
         {".75\r\n", 1}, {"0.0000000000000000000000000000000000000000000009", 0}, {"1E3\r\n", 1000},
-        {"3D2\r\n", 300}, {"4d1\r\n", 40}, {"2500E-2\r\n", 25}, {"7E\r\n", 7}, {"1E-350\r\n", 0},
-        {"&HFF\r\n", 255}, {"&hff\r\n", 255}, {"&H1G\r\n", 1}, {"&O17\r\n", 15}, {"&O78\r\n", 7},
+        {"3D2\r\n", 300}, {"2e2\r\n", 200}, {"5E+1\r\n", 50}, {"4d1\r\n", 40}, {"2500E-2\r\n", 25}, {"7E\r\n", 7}, {"1E-350\r\n", 0},
+        {"&HFF\r\n", 255}, {"&hff\r\n", 255}, {"&H1G\r\n", 1}, {"&O17\r\n", 15}, {"&o10\r\n", 8}, {"&O78\r\n", 7},
         {"&\r\n", 0}, {"&X12\r\n", 0}, {"-32768\r\n", -32768}, {"3.2767E4\r\n", 32767},
         {"1" + std::string(45, '0') + "E-45\r\n", 1},
         // half to even

@@ -63,6 +63,7 @@ TEST(PointLineOfReply, RemovesExactlyTheLineEnd) {
     const std::pair<std::string, std::string> cases[] = {{"1.23\tN\r\n", "1.23\tN"},
                                                          {"1.23\tN\n", "1.23\tN"},
                                                          {"\r\n", ""},
+                                                         {"\n", ""},
                                                          {"A\r\r\n", "A\r"},
                                                          {"A\r\nB\r\n", "A\r\nB"},
                                                          {"\xB0\xFF\r\n", "\xB0\xFF"},

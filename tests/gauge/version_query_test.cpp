@@ -59,6 +59,10 @@ TEST_F(VersionQueryTest, PortNotOpenOrATransferRunningLeavesTheLineAlone) {
     context.transferRunning = true;
     press();
     EXPECT_EQ(shown(), "Transfer in progress");
+    context.portOpen = false;
+    press();
+    EXPECT_EQ(shown(), "Port not open");
+    context.portOpen = true;
     port.close();  // a pulled adapter closes the port under the window's flag
     press();
     EXPECT_EQ(shown(), "Port not open");

@@ -25,11 +25,11 @@ TEST(PortDevice, ComNumberIsTheWindowsDevice) {
 #else
 
 TEST(PortDevice, TheNthSystemPortInDevicePathOrderEachCountedOnce) {
-    Ports paths = {"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyACM1",
-                   "/dev/ttyS2",   "/dev/ttyS",   "/dev/ttyS1"};
+    Ports paths = {"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyACM1", "/dev/ttyS2",
+                   "/dev/ttyS",    "/dev/ttyS1",  "/dev/ttyS0"};
     std::sort(paths.begin(), paths.end(), devicePathLess);
-    EXPECT_EQ(paths, (Ports{"/dev/ttyACM1", "/dev/ttyS", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS10",
-                            "/dev/ttyUSB0"}));
+    EXPECT_EQ(paths, (Ports{"/dev/ttyACM1", "/dev/ttyS", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2",
+                            "/dev/ttyS10", "/dev/ttyUSB0"}));
     // Equal numbers written with leading zeros still order strictly, so sorting stays defined.
     EXPECT_TRUE(devicePathLess("/dev/ttyS02", "/dev/ttyS2"));
     EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS02"));
