@@ -63,12 +63,18 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments, bool waitForPt
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
-    m_pid = ::fork();
+    if (m_stdoutFd < 0 || m_stderrFd < 0 || (m_pid = ::fork()) < 0) {
+        const int error = errno;
+        ::close(m_stdoutFd);
+        ::close(m_stderrFd);
+        throw std::runtime_error(std::string("Cannot start qorb-gauge-sim: ") +
+                                 std::strerror(error));
+    }
     if (m_pid == 0) {
         // Only async-signal-safe calls here. Default signal handling and an empty mask, whatever
         // the test process has set, so SIGTERM and SIGINT reach the simulator's own handlers.
-        for (int signal : {SIGTERM, SIGINT, SIGPIPE}) {
-            ::signal(signal, SIG_DFL);
+        for (int number : {SIGTERM, SIGINT, SIGPIPE}) {
+            ::signal(number, SIG_DFL);
         }
         sigset_t none;
         sigemptyset(&none);
@@ -80,17 +86,15 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments, bool waitForPt
         ::execv(kSimulator, argv.data());
         ::_exit(127);
     }
-    if (m_pid < 0 || m_stdoutFd < 0 || m_stderrFd < 0) {
-        m_exitCode = -1;
-        throw std::runtime_error(std::string("Cannot start qorb-gauge-sim: ") +
-                                 std::strerror(errno));
-    }
     if (waitForPty) {
         waitFor([this] { return standardOutput().find('\n') != std::string::npos || !running(); });
         const std::string printed = standardOutput();
         if (printed.find('\n') == std::string::npos || printed[0] == '\n') {
             kill();
-            throw std::runtime_error("qorb-gauge-sim printed no pty path: " + standardError());
+            const std::string error = standardError();
+            ::close(m_stdoutFd);
+            ::close(m_stderrFd);
+            throw std::runtime_error("qorb-gauge-sim printed no pty path: " + error);
         }
         m_ptyPath = printed.substr(0, printed.find('\n'));
     }

@@ -80,7 +80,9 @@ TEST_F(SimTest, LinkReplacesAStaleOneAndGoesWithTheSimulatorButNeverOverAFile) {
     EXPECT_EQ(fs::read_symlink(link).string(), sim->ptyPath());
     EXPECT_EQ(PtyEnd(link).ask("V\r"), "QORB V1.02\r\n");
     ::kill(sim->pid(), SIGINT);
-    sim->terminate();
+    for (int i = 0; i < 250 && sim->running(); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
     EXPECT_EQ(sim->exitCode(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
 
