@@ -16,6 +16,7 @@
 #include "cli/session.h"
 #include "cli/stop_signals.h"
 #include "pointsfile/file_error.h"
+#include "pointsfile/file_table.h"
 
 namespace cli {
 
@@ -30,10 +31,6 @@ void tell(const std::string& text) {
 bool exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
-}
-
-std::string pointsFilePath(const std::string& file) {
-    return file == kStandardOutputName ? std::string("/dev/stdout") : file;
 }
 
 // Ends the points file after SIGINT or SIGTERM: closed with every complete row, and counted.
@@ -56,11 +53,11 @@ ExitStatus endOnSignal(Session& session, const std::string& file, int signal) {
 }  // namespace
 
 ExitStatus runDownload(const Options& options, const std::string& programFolder) {
-    if (options.file != kStandardOutputName && !options.force && exists(options.file)) {
+    if (options.file != pointsfile::kStandardOutputName && !options.force && exists(options.file)) {
         tell(options.file + " exists; give --force to replace it");
         return ExitStatus::FileFailed;
     }
-    Session session(options, programFolder, pointsFilePath(options.file));
+    Session session(options, programFolder, options.file);
     if (std::string failure; !session.connect(failure)) {
         tell(std::string(serial::kInvalidPort) + ": " + failure);
         return ExitStatus::PortUnavailable;

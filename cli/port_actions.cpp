@@ -83,19 +83,21 @@ std::string described(const std::string& device, const std::vector<QSerialPortIn
     if (info == infos.end()) {
         return "not among the system's serial ports";
     }
+    QString usbIds;
+    if (info->hasVendorIdentifier() && info->hasProductIdentifier()) {
+        usbIds = QStringLiteral("%1:%2")
+                     .arg(info->vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                     .arg(info->productIdentifier(), 4, 16, QLatin1Char('0'));
+    }
+    const std::pair<const char*, QString> known[] = {{"", info->description()},
+                                                     {"manufacturer ", info->manufacturer()},
+                                                     {"serial number ", info->serialNumber()},
+                                                     {"USB ", usbIds}};
     std::string text;
-    const auto add = [&text](const char* name, const QString& value) {
+    for (const auto& [name, value] : known) {
         if (!value.isEmpty()) {
             text += (text.empty() ? "" : ", ") + std::string(name) + value.toStdString();
         }
-    };
-    add("", info->description());
-    add("manufacturer ", info->manufacturer());
-    add("serial number ", info->serialNumber());
-    if (info->hasVendorIdentifier() && info->hasProductIdentifier()) {
-        add("USB ", QStringLiteral("%1:%2")
-                        .arg(info->vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                        .arg(info->productIdentifier(), 4, 16, QLatin1Char('0')));
     }
     return text.empty() ? "nothing more known" : text;
 }

@@ -6,6 +6,7 @@
 #include "pointsfile/file_error.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -20,7 +21,32 @@ std::string systemReason(int error) {
     return error != 0 ? std::strerror(error) : "unknown error";
 }
 
+// Through a descriptor of its own: opening the output again by a name such as /dev/stdout would
+// empty a file that it is appended to.
+std::FILE* openStandardOutput() {
+#ifdef _WIN32
+    const int fd = _dup(_fileno(stdout));
+    if (fd >= 0) {
+        _setmode(fd, _O_BINARY);
+    }
+    std::FILE* stream = fd < 0 ? nullptr : _fdopen(fd, "wb");
+    if (stream == nullptr && fd >= 0) {
+        _close(fd);
+    }
+#else
+    const int fd = dup(STDOUT_FILENO);
+    std::FILE* stream = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (stream == nullptr && fd >= 0) {
+        ::close(fd);
+    }
+#endif
+    return stream;
+}
+
 std::FILE* openStream(const std::string& path, bool writing) {
+    if (writing && path == kStandardOutputName) {
+        return openStandardOutput();
+    }
 #ifdef _WIN32
     // Paths are UTF-8 in the program; Windows takes them as UTF-16.
     const int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);

@@ -9,6 +9,9 @@
 
 namespace pointsfile {
 
+// The name under which a file written is the program's standard output.
+inline constexpr std::string_view kStandardOutputName = "-";
+
 // The program's numbered open files. The settings file always uses number 1; the points file
 // takes the lowest free number, so while a transfer holds 1 a settings load or save fails at its
 // open and leaves the points file alone. Files still open are closed when the table goes.

@@ -177,7 +177,7 @@ TEST_F(DownloadTest, LinePaceSendsAndWritesWhatThePollPaceDoes) {
 TEST_F(DownloadTest, ProgressShowsOnATerminal) {
     const auto terminal = testsupport::PtyEnd::fresh();
     const auto sim = gauge();
-    clitest::DownloadProcess download({"--port", sim->ptyPath(), "--no-statistics", file("p")},
+    clitest::DownloadProcess download({"--port", sim->ptyPath(), "--statistics", file("p")},
                                       m_folder.path().string(), QORB_DOWNLOAD_PATH,
                                       terminal->device());
     const std::string shown = terminal->readFor(std::chrono::milliseconds(1500));
@@ -195,6 +195,7 @@ TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     const std::string saved = "0\r\n5\r\n0\r\n1\r\n0\r\nextra\r\n";
     writeBytes(file("avrbl.txt"), saved);
     const auto sim = gauge({"--link", file("com1")});
+    std::filesystem::create_symlink(file("unplugged"), file("com2"));
 
     EXPECT_EQ(run({"--quiet", file("points.txt")}, program).status, 0);
     EXPECT_EQ(readBytes(file("points.txt")), kStatistics + kMemoryWithoutDeleted);
@@ -208,6 +209,8 @@ TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     EXPECT_EQ(found.status, 0);
     EXPECT_NE(found.out.find(sim->ptyPath() + " (Com 1): answers QORB V1.02\n"), std::string::npos)
         << found.out;
+    EXPECT_NE(found.out.find(file("unplugged") + " (Com 2): busy or unavailable: Cannot open "),
+              std::string::npos);
     EXPECT_EQ(readBytes(file("avrbl.txt")), saved);
 }
 
