@@ -15,8 +15,10 @@
 #include "cli/progress_line.h"
 #include "cli/session.h"
 #include "cli/stop_signals.h"
+#include "gauge/transfer_texts.h"
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
+#include "serial/port_selection.h"
 
 namespace cli {
 
@@ -41,7 +43,7 @@ ExitStatus endOnSignal(Session& session, const std::string& file, int signal) {
             session.files().close(points.number());
         }
     } catch (const pointsfile::FileError& error) {
-        tell(std::string("Unable to write file ") + error.path() + ": " + error.reason());
+        tell(std::string(gauge::kUnableToWrite) + error.path() + ": " + error.reason());
         return ExitStatus::FileFailed;
     }
     const int rows = points.rowsWritten();

@@ -12,6 +12,7 @@
 #include "cli/session.h"
 #include "gauge/version_query.h"
 #include "serial/port_device.h"
+#include "serial/port_selection.h"
 
 namespace cli {
 
@@ -138,7 +139,8 @@ ExitStatus runVersionQuery(const Options& options, const std::string& programFol
     std::string failure;
     const std::optional<std::string> answer = askVersion(session, failure);
     if (!answer) {
-        std::fprintf(stderr, "Invalid port: %s\n", failure.c_str());
+        std::fprintf(stderr, "%s: %s\n", std::string(serial::kInvalidPort).c_str(),
+                     failure.c_str());
         return ExitStatus::PortUnavailable;
     }
     std::fwrite(answer->data(), 1, answer->size(), stdout);
