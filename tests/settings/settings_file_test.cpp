@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "pointsfile/file_table.h"
 #include "serial/port_selection.h"
 #include "settings/save_command.h"
@@ -13,113 +11,83 @@
 
 namespace {
 
-using testsupport::readBytes;
 using view::CheckBox;
-using view::List;
 
-constexpr CheckBox kBoxes[] = {CheckBox::chkIncludeDeletedItem, CheckBox::chkIncludeStatistics,
-                               CheckBox::CheckUseSpaceDelimiters};
-
-// Greyed boxes, which no test file holds, so an untouched box shows.
-void prepare(testsupport::FakeView& view, std::int16_t port, std::int16_t baud) {
-    serial::FillPortLists(view);
-    view.selectListEntry(List::Combo1, port);
-    view.selectListEntry(List::Combo2, baud);
-    for (CheckBox box : kBoxes) {
-        view.setCheckBoxValue(box, 2);
-    }
-}
-
-class SettingsFileTest : public testing::Test {
-protected:
-    testsupport::FakeView view;
-    pointsfile::FileTable files;
-    testsupport::TempFolder folder;
-    std::string path = folder.file("avrbl.txt");
-};
-
-TEST_F(SettingsFileTest, LoadAssignsEachValueUntilTheFirstFailureThenFallsBackSilently) {
-    const std::pair<const char*, std::vector<int>> cases[] = {
-        {nullptr, {0, 3, 2, 2, 2}},
-        {"2\r\n3\r\n0\r\n1\r\n0\r\n", {2, 3, 0, 1, 0}},
-        {"-1\r\n-1\r\n1\r\n0\r\n1\r\n9\r\nrubbish\r\n", {-1, -1, 1, 0, 1}},
-        {"  7,2 ,\t1\n0\r1", {7, 2, 1, 0, 1}},
-        {"007\r\n5\r\n1\r\n5\r\n0\r\n", {0, 3, 1, 2, 2}},
-        {"20\r\n1\r\n0\r\n1\r\n0\r\n", {0, 3, 2, 2, 2}},
-        {"5\r\n1\r\n", {0, 3, 2, 2, 2}},
-        {"8\r\n\r\n0\r\n1\r\n1\r\n", {0, 3, 2, 2, 2}},
-        {"8\r\n+4\r\n", {0, 3, 2, 2, 2}},
-        {"8\r\n4\r\n1.0\r\n", {0, 3, 2, 2, 2}},
-        {"70000\r\n", {0, 3, 2, 2, 2}},
-    };
-    for (const auto& [content, shown] : cases) {
-        testsupport::FakeView loaded;
-        prepare(loaded, 0, 0);
-        if (content != nullptr) {
-            testsupport::writeBytes(path, content);
-        }
-        settings::LoadSettings(loaded, files, content ? path : folder.file("none"));
-        std::vector<int> values = {loaded.selectedListIndex(List::Combo1),
-                                   loaded.selectedListIndex(List::Combo2)};
-        for (CheckBox box : kBoxes) {
-            values.push_back(loaded.checkBoxValue(box));
-        }
-        EXPECT_EQ(values, shown) << (content ? content : "(no file)");
-        EXPECT_FALSE(files.isOpen(1));
-        EXPECT_TRUE(loaded.messageBoxes().empty());
-    }
-}
-
-TEST_F(SettingsFileTest, SaveAsksOnceAndWritesFiveDecimalLinesReplacingTheFile) {
-    prepare(view, 2, -1);
-    view.setCheckBoxValue(CheckBox::chkIncludeStatistics, 0);
-    testsupport::writeBytes(path, "a much longer earlier content\r\n");
-    view.answerNextDialog(path);
-    settings::saveSettingsAs(view, files);
-    ASSERT_EQ(view.dialogsShown().size(), 1u);
-    EXPECT_EQ(view.dialogsShown()[0].request.title, "Select File to Save");
-    EXPECT_EQ(view.dialogsShown()[0].request.filter, "Text Files (*.txt)|*.txt");
-    EXPECT_EQ(readBytes(path), "2\r\n-1\r\n2\r\n0\r\n2\r\n");
-    settings::saveSettingsAs(view, files);  // cancelled: nothing written, nothing shown
-    EXPECT_EQ(readBytes(path), "2\r\n-1\r\n2\r\n0\r\n2\r\n");
-    EXPECT_TRUE(view.messageBoxes().empty());
-    EXPECT_FALSE(files.isOpen(1));
-}
-
-TEST_F(SettingsFileTest, SaveWhileATransferHoldsNumberOneLeavesItsFileAlone) {
-    prepare(view, 0, 0);
-    const std::string points = folder.file("MemoryPoints.txt");
-    files.openForWriting(1, points);
-    files.writeLine(1, "1\t2.5");
-    settings::SaveSettings(view, files, path);
-    ASSERT_EQ(view.messageBoxes().size(), 1u);
-    EXPECT_EQ(view.messageBoxes()[0].text, "An error occured while saving file " + path);
-    EXPECT_EQ(view.messageBoxes()[0].icon, view::MessageIcon::Exclamation);
-    EXPECT_FALSE(std::filesystem::exists(path));
-    files.writeLine(1, "2\t3.5");
-    files.close(1);
-    EXPECT_EQ(readBytes(points), "1\t2.5\r\n2\t3.5\r\n");
-}
-
-// A failure in mid-save: the fourth line cannot be had.
-class ViewFailingOnStatistics : public testsupport::FakeView {
-public:
+// Lists filled; refuses the statistics box on request, so a save fails after its third line.
+struct SettingsView : testsupport::FakeView {
+    SettingsView() { serial::FillPortLists(*this); }
     std::int16_t checkBoxValue(CheckBox box) const override {
-        if (box == CheckBox::chkIncludeStatistics) {
+        if (m_refuseStatistics && box == CheckBox::chkIncludeStatistics) {
             throw view::RefusedValue("chkIncludeStatistics", 9);
         }
         return FakeView::checkBoxValue(box);
     }
+    bool m_refuseStatistics = false;
 };
 
-TEST_F(SettingsFileTest, FailedWriteKeepsEarlierLinesSaysSoAndFreesNumberOne) {
-    ViewFailingOnStatistics failing;
-    prepare(failing, 4, 5);
-    settings::SaveSettings(failing, files, path);
-    EXPECT_EQ(readBytes(path), "4\r\n5\r\n2\r\n");
-    ASSERT_EQ(failing.messageBoxes().size(), 1u);
-    EXPECT_EQ(failing.messageBoxes()[0].text, "An error occured while saving file " + path);
-    EXPECT_FALSE(files.isOpen(1));
+// The boxes start clear and no box item that loads is 0, so a box the load leaves alone shows.
+TEST(SettingsFileTest, LoadAssignsEachValueUntilTheFirstFailureThenFallsBackSilently) {
+    const testsupport::TempFolder folder;
+    pointsfile::FileTable files;
+    const std::pair<const char*, std::vector<int>> cases[] = {
+        {nullptr, {0, 3, 0, 0, 0}},
+        {"2\r\n3\r\n1\r\n2\r\n1\r\n", {2, 3, 1, 2, 1}},
+        {"-1\r\n-1\r\n2\r\n1\r\n2\r\n9\r\nrubbish\r\n", {-1, -1, 2, 1, 2}},
+        {"  7,2 ,\t1\n2\r1", {7, 2, 1, 2, 1}},
+        {"007\r\n5\r\n1\r\n5\r\n0\r\n", {0, 3, 1, 0, 0}},
+        {"5\r\n1\r\n", {0, 3, 0, 0, 0}},
+        {"8\r\n\r\n1\r\n1\r\n1\r\n", {0, 3, 0, 0, 0}},
+        {"8\r\n+4\r\n", {0, 3, 0, 0, 0}},
+        {"70000\r\n", {0, 3, 0, 0, 0}},
+    };
+    for (const auto& [content, shown] : cases) {
+        SettingsView view;
+        testsupport::writeBytes(folder.file("avrbl.txt"), content ? content : "");
+        settings::LoadSettings(view, files, folder.file(content ? "avrbl.txt" : "none"));
+        const std::vector<int> values = {view.selectedListIndex(view::List::Combo1),
+                                         view.selectedListIndex(view::List::Combo2),
+                                         view.checkBoxValue(CheckBox::chkIncludeDeletedItem),
+                                         view.checkBoxValue(CheckBox::chkIncludeStatistics),
+                                         view.checkBoxValue(CheckBox::CheckUseSpaceDelimiters)};
+        EXPECT_EQ(values, shown) << (content ? content : "(no file)");
+        EXPECT_TRUE(!files.isOpen(1) && view.messageBoxes().empty());
+    }
+}
+
+// Number 1 held by a transfer's points file: the save fails at its open and leaves both files
+// alone. A failure in mid-save keeps the lines before it and frees the number.
+TEST(SettingsFileTest, SaveWritesFiveDecimalLinesNextToTheProgramOrSaysOnceWhyNot) {
+    const testsupport::TempFolder folder;
+    pointsfile::FileTable files;
+    const std::string path = settings::settingsFilePath(folder.path().string());
+    EXPECT_EQ(path, folder.file("avrbl.txt"));
+    const std::pair<int, const char*> cases[] = {{0, "-1\r\n3\r\n0\r\n1\r\n0\r\n"},
+                                                 {1, "-1\r\n3\r\n0\r\n"},
+                                                 {2, "an earlier and longer content\r\n"}};
+    for (const auto& [failure, bytes] : cases) {
+        SettingsView view;
+        view.selectListEntry(view::List::Combo2, 3);
+        view.setCheckBoxValue(CheckBox::chkIncludeStatistics, 1);
+        view.m_refuseStatistics = failure == 1;
+        testsupport::writeBytes(path, "an earlier and longer content\r\n");
+        if (failure == 2) {
+            files.openForWriting(1, folder.file("MemoryPoints.txt"));
+        }
+        view.answerNextDialog(path);
+        settings::saveSettingsAs(view, files);
+        settings::saveSettingsAs(view, files);  // cancelled: nothing written, nothing shown
+        EXPECT_EQ(view.dialogsShown().at(1).request.title, "Select File to Save");
+        EXPECT_EQ(view.dialogsShown().at(1).request.filter, "Text Files (*.txt)|*.txt");
+        EXPECT_EQ(testsupport::readBytes(path), bytes);
+        EXPECT_EQ(files.isOpen(1), failure == 2);
+        files.close(1);
+        EXPECT_EQ(view.messageBoxes().size(), failure ? 1u : 0u);
+        for (const auto& [text, icon] : view.messageBoxes()) {
+            EXPECT_EQ(text, "An error occured while saving file " + path);
+            EXPECT_EQ(icon, view::MessageIcon::Exclamation);
+        }
+    }
+    EXPECT_EQ(testsupport::readBytes(folder.file("MemoryPoints.txt")), "");
 }
 
 }  // namespace
