@@ -3,8 +3,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -82,7 +80,7 @@ ExitStatus runDownload(const Options& options, const std::string& programFolder)
     }
     std::unique_ptr<ProgressLine> progress;
     QTimer progressTimer;
-    if (!options.quiet && ::isatty(STDERR_FILENO) != 0) {
+    if (!options.quiet && isTerminal(stderr)) {
         progress = std::make_unique<ProgressLine>(session.transfer(), options.pace, stderr);
         QObject::connect(&progressTimer, &QTimer::timeout,
                          [&] { progress->redraw(ProgressLine::Clock::now()); });
