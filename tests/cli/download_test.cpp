@@ -1,18 +1,23 @@
 // qorb-download end to end over the simulated gauge on a pseudo-terminal.
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <regex>
+#include <stdexcept>
 #include <thread>
 
 #include <gtest/gtest.h>
 
-#include "cli/download_process.h"
 #include "support/pty_end.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
+
+extern char** environ;
 
 namespace {
 
@@ -27,11 +32,49 @@ const std::string kMemoryWithoutDeleted =
 const std::string kMemoryAllSpaced =
     "1 12.0007 mm\r\n2 12.0014 mm\r\n3 12.0021 mm\r\n4 12.0028 mm\r\nD5 12.0035 mm\r\n"
     "6 12.0042 mm\r\n";
+// The commands the simulator logs, one a line.
+const std::string kStatisticsAsked = "NZ\nNC\nNN\nNN\n";
+const std::string kMemoryAsked = "MZ\nMC\nMN\nMN\nMN\nMN\nMN\nMN\n";
 const std::string kComplete = "Transfer Complete - Data saved in file ";
 
 // Rows end in CR LF, and the gauge's text holds no LF of its own.
 std::size_t rowsIn(const std::string& bytes) {
     return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+}
+
+// Starts qorb-download (or a copy of it) with its standard output and error in `out` and `err`.
+pid_t start(const Arguments& arguments, const std::string& out, const std::string& err,
+            const std::string& program = QORB_DOWNLOAD_PATH) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        throw std::runtime_error("Cannot start " + program);
+    }
+    return pid;
+}
+
+// Its exit status, or 128 + the signal that ended it; -1, and killed, when still running at 30 s.
+int finish(pid_t pid) {
+    int status = 0;
+    for (int waited = 0; ::waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 3000) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 class DownloadTest : public ::testing::Test {
@@ -52,72 +95,83 @@ protected:
         std::string out, err;
     };
     Ended run(const Arguments& arguments, const std::string& program = QORB_DOWNLOAD_PATH) {
-        clitest::DownloadProcess process(arguments, m_folder.path().string(), program);
-        const int status = process.wait();
-        return {status, process.out(), process.err()};
+        const int status = finish(start(arguments, file("out"), file("err"), program));
+        return {status, readBytes(file("out")), readBytes(file("err"))};
     }
     std::string file(const std::string& name) const { return m_folder.file(name); }
 
     testsupport::TempFolder m_folder;
 };
 
-TEST_F(DownloadTest, EveryChoiceGivesTheWindowsBytes) {
-    const auto sim = gauge();
+// Both paces send the same commands and write the same bytes, the window's for each choice.
+TEST_F(DownloadTest, EveryChoiceAtEitherPaceGivesTheWindowsBytes) {
     const std::string points = file("points.txt");
+    const std::string done = kComplete + points + "\n";
     // Com 1, 115200, deletes on, statistics off, spaces on.
     writeBytes(file("saved.txt"), "0\r\n5\r\n1\r\n0\r\n1\r\n");
-    const std::string port = sim->ptyPath();
     const struct {
         Arguments arguments;
-        std::string file, out, err;
+        std::string file, out, err, asked;
     } cases[] = {
-        {{"--port", port, "--baud", "115200", "--statistics", "--no-deletes", "--tabs", points},
-         kStatistics + kMemoryWithoutDeleted,
-         "",
-         kComplete + points + "\n"},
-        {{"--settings", file("saved.txt"), "--port", port, "--force", "--pace", "line", points},
-         kMemoryAllSpaced,
-         "",
-         kComplete + points + "\n"},
-        {{"--port", port, "--no-statistics", "--deletes", "--spaces", "--quiet", "--pace", "line",
-          "--gap", "5", "-"},
-         kMemoryAllSpaced,
-         kMemoryAllSpaced,
-         ""},
+        // clang-format off
+        {{"--baud", "115200", "--statistics", "--no-deletes", "--tabs", "--pace", "poll", points},
+         kStatistics + kMemoryWithoutDeleted, "", done, kStatisticsAsked + kMemoryAsked},
+        {{"--baud", "115200", "--statistics", "--no-deletes", "--tabs", "--pace", "line", points},
+         kStatistics + kMemoryWithoutDeleted, "", done, kStatisticsAsked + kMemoryAsked},
+        {{"--settings", file("saved.txt"), "--pace", "line", points},
+         kMemoryAllSpaced, "", done, kMemoryAsked},
+        {{"--no-statistics", "--deletes", "--spaces", "--quiet", "--pace", "line", "--gap", "5", "-"},
+         "", kMemoryAllSpaced, "", kMemoryAsked},
+        // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments[2]);
-        const Ended ended = run(c.arguments);
+        SCOPED_TRACE(&c - cases);
+        std::filesystem::remove(points);
+        const auto sim = gauge({"--log"});
+        Arguments arguments = {"--port", sim->ptyPath()};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const Ended ended = run(arguments);
         EXPECT_EQ(ended.status, 0) << ended.err;
         EXPECT_EQ(readBytes(points), c.file);
         EXPECT_EQ(ended.out, c.out);
         EXPECT_EQ(ended.err, c.err);
+        sim->terminate();
+        EXPECT_EQ(sim->standardError(), c.asked);
     }
 }
 
-TEST_F(DownloadTest, EachEndHasItsStatusAndKeepsTheRows) {
+// Every row complete before the end is on disk; a refusal leaves yesterday's file alone.
+TEST_F(DownloadTest, EachEndHasItsStatusAndMessage) {
+    const std::string points = file("points.txt");
+    const std::string kept = "kept\r\n";
     const struct {
-        Arguments faults;
+        Arguments faults, options;
         int status;
-        std::string rows, message;
+        std::string rows, errorStart;
     } cases[] = {
-        {{"--stop-after", "3"},
-         75,
-         kStatistics + "1\t12.0007\tmm\r\n",
-         "Timeout - Improper resonse from gauge"},
-        {{"--memory-count", "-5"},
-         65,
-         kStatistics,
-         "Gauge responds with invalid point count in memory"},
-        {{"--statistics-count", "0"}, 66, "", "Gauge responds with 0 points in statistics"},
+        // clang-format off
+        {{"--stop-after", "3"}, {"--force"}, 75, kStatistics + "1\t12.0007\tmm\r\n",
+         "Timeout - Improper resonse from gauge\n"},
+        {{"--memory-count", "-5"}, {"--force"}, 65, kStatistics,
+         "Gauge responds with invalid point count in memory\n"},
+        {{"--statistics-count", "0"}, {"--force"}, 66, "",
+         "Gauge responds with 0 points in statistics\n"},
+        {{}, {}, 73, kept, points + " exists; give --force to replace it\n"},
+        {{}, {"--port", file("missing"), "--force"}, 69, kept, "Invalid port: Cannot open "},
+        {{}, {"--baud", "300"}, 64, kept, "qorb-download: --baud takes 4800, 9600"},
+        // clang-format on
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        writeBytes(points, kept);
         const auto sim = gauge(c.faults);
-        const auto ended = run({"--port", sim->ptyPath(), "--statistics", "--pace", "line",
-                                "--force", file("points.txt")});
+        Arguments arguments = {"--port", sim->ptyPath(), "--statistics", "--pace", "line"};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        arguments.push_back(points);
+        const Ended ended = run(arguments);
         EXPECT_EQ(ended.status, c.status);
-        EXPECT_EQ(readBytes(file("points.txt")), c.rows);
-        EXPECT_EQ(ended.err, c.message + "\n");
+        EXPECT_EQ(readBytes(points), c.rows);
+        EXPECT_TRUE(ended.err.starts_with(c.errorStart)) << ended.err;
     }
 }
 
@@ -125,69 +179,24 @@ TEST_F(DownloadTest, SignalEndsAfterTheStepWithEveryCompleteRow) {
     for (const auto& [signal, pace] : {std::pair{SIGINT, "poll"}, std::pair{SIGTERM, "line"}}) {
         const SimProcess sim({"--memory", "5000", "--baud", "115200"});
         const std::string points = file(pace);
-        clitest::DownloadProcess download(
-            {"--port", sim.ptyPath(), "--no-statistics", "--pace", pace, points},
-            m_folder.path().string());
+        const pid_t download =
+            start({"--port", sim.ptyPath(), "--no-statistics", "--pace", pace, points}, file("out"),
+                  file("err"));
         while (rowsIn(readBytes(points)) < 3) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        download.signal(signal);
-        EXPECT_EQ(download.wait(), 128 + signal);
+        ::kill(download, signal);
+        EXPECT_EQ(finish(download), 128 + signal);
         const std::string rows = readBytes(points);
         EXPECT_TRUE(rows.ends_with("\tmm\r\n")) << rows;
-        EXPECT_EQ(download.err(), std::string(signal == SIGINT ? "Interrupted: " : "Terminated: ") +
-                                      points + " holds " + std::to_string(rowsIn(rows)) +
-                                      " rows\n");
+        EXPECT_EQ(readBytes(file("err")),
+                  std::string(signal == SIGINT ? "Interrupted: " : "Terminated: ") + points +
+                      " holds " + std::to_string(rowsIn(rows)) + " rows\n");
     }
 }
 
-TEST_F(DownloadTest, RefusalsLeaveTheFileAlone) {
-    const std::string points = file("yesterday.txt");
-    writeBytes(points, "kept\r\n");
-    const auto sim = gauge();
-    const struct {
-        Arguments arguments;
-        int status;
-        std::string errorStart;
-    } cases[] = {
-        {{"--port", sim->ptyPath(), points}, 73, points + " exists; give --force to replace it"},
-        {{"--port", file("missing"), "--force", points}, 69, "Invalid port: Cannot open "},
-        {{"--baud", "300", points}, 64, "qorb-download: --baud takes 4800, 9600"},
-    };
-    for (const auto& c : cases) {
-        const auto ended = run(c.arguments);
-        EXPECT_EQ(ended.status, c.status);
-        EXPECT_TRUE(ended.err.starts_with(c.errorStart)) << ended.err;
-        EXPECT_EQ(readBytes(points), "kept\r\n");
-    }
-}
-
-TEST_F(DownloadTest, LinePaceSendsAndWritesWhatThePollPaceDoes) {
-    for (const char* pace : {"poll", "line"}) {
-        const auto sim = gauge({"--log"});
-        const auto ended = run({"--port", sim->ptyPath(), "--statistics", "--no-deletes", "--pace",
-                                pace, "--force", file("points")});
-        EXPECT_EQ(ended.status, 0) << ended.err;
-        EXPECT_EQ(readBytes(file("points")), kStatistics + kMemoryWithoutDeleted);
-        sim->terminate();
-        EXPECT_EQ(sim->standardError(), "NZ\nNC\nNN\nNN\nMZ\nMC\nMN\nMN\nMN\nMN\nMN\nMN\n") << pace;
-    }
-}
-
-TEST_F(DownloadTest, ProgressShowsOnATerminal) {
-    const auto terminal = testsupport::PtyEnd::fresh();
-    const auto sim = gauge();
-    clitest::DownloadProcess download({"--port", sim->ptyPath(), "--statistics", file("p")},
-                                      m_folder.path().string(), QORB_DOWNLOAD_PATH,
-                                      terminal->device());
-    const std::string shown = terminal->readFor(std::chrono::milliseconds(1500));
-    EXPECT_EQ(download.wait(), 0);
-    const std::regex line(
-        "\r\x1b\\[Kmemory: [1-5] of 6 points, [1-8][0-9] %, [0-9]+ points/s, 0:00 left");
-    EXPECT_TRUE(std::regex_search(shown, line)) << shown;
-}
-
-// A copy of the program in a folder of its own, with avrbl.txt and a com1 link beside it.
+// A copy of the program in a folder of its own, with avrbl.txt and a com1 link beside it; standard
+// error on a terminal, where the progress line updates in place.
 TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     const std::string program = file("qorb-download");
     std::filesystem::copy_file(QORB_DOWNLOAD_PATH, program);
@@ -197,7 +206,14 @@ TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     const auto sim = gauge({"--link", file("com1")});
     std::filesystem::create_symlink(file("unplugged"), file("com2"));
 
-    EXPECT_EQ(run({"--quiet", file("points.txt")}, program).status, 0);
+    const auto terminal = testsupport::PtyEnd::fresh();
+    const pid_t download = start({file("points.txt")}, file("out"), terminal->device(), program);
+    const std::string shown = terminal->readFor(std::chrono::milliseconds(1500));
+    EXPECT_EQ(finish(download), 0);
+    EXPECT_TRUE(std::regex_search(
+        shown, std::regex("\r\x1b\\[Kmemory: [1-5] of 6 points, [1-8][0-9] %, [0-9]+ points/s, "
+                          "0:00 left")))
+        << shown;
     EXPECT_EQ(readBytes(file("points.txt")), kStatistics + kMemoryWithoutDeleted);
     EXPECT_EQ(run({"--version-query"}, program).out, "QORB V1.02\r\n");
     EXPECT_NE(run({"--help"}, program).out.find("\n  130  ended by SIGINT"), std::string::npos);
