@@ -18,38 +18,26 @@ namespace testsupport {
 // watchdog's tick to the timeout; the gauge holds two statistics points and one memory point.
 class TransferFixture : public ::testing::Test {
 protected:
-    TransferFixture()
-        : port(gaugeWith([](gaugesim::GaugeConfig&) {})), transfer(view, port, files) {
+    TransferFixture() : transfer(view, port, files) {
+        useGauge([](gaugesim::GaugeConfig&) {});
         port.open();
         transfer.startUp();
         view.onTick([this](view::Timer timer) {
-            if (timer == view::Timer::timerCheckData) {
-                transfer.pollTick(portValid);
-            } else if (timer == view::Timer::tmrCheckTimeout) {
-                transfer.watchdogTick();
-            }
+            timer == view::Timer::timerCheckData ? transfer.pollTick(portValid)
+                                                 : transfer.watchdogTick();
         });
         view.setTimerPeriod(view::Timer::timerCheckData, 50);
         view.setTimerRunning(view::Timer::timerCheckData, true);
     }
 
-    static gaugesim::GaugeConfig gaugeWith(
-        const std::function<void(gaugesim::GaugeConfig&)>& change) {
+    void useGauge(const std::function<void(gaugesim::GaugeConfig&)>& change) {
         gaugesim::GaugeConfig config;
         config.statisticsPoints = {"MIN\t1.5", "MAX\t2.5"};
         config.memoryPoints = {"1\t12.001\tmm"};
         config.statisticsOpeningReply = "STAT";
         config.memoryOpeningReply = "MEM";
         change(config);
-        return config;
-    }
-    void useGauge(const std::function<void(gaugesim::GaugeConfig&)>& change) {
-        port.gauge() = gaugesim::GaugeModel(gaugeWith(change));
-    }
-    void useMemoryPoints(std::size_t count) {
-        useGauge([count](auto& config) {
-            config.memoryPoints = gaugesim::generatedMemoryPoints(count);
-        });
+        port.gauge() = gaugesim::GaugeModel(config);
     }
     void pressAndSave(const std::string& name = "points.txt") {
         view.answerNextDialog(folder.file(name));
@@ -67,8 +55,6 @@ protected:
     std::string lastMessage() const {
         return view.messageBoxes().empty() ? "" : view.messageBoxes().back().text;
     }
-    std::size_t boxes() const { return view.messageBoxes().size(); }
-    void setBox(view::CheckBox box, std::int16_t value) { view.setCheckBoxValue(box, value); }
 
     TempFolder folder;
     FakeView view;
