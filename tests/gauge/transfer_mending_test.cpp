@@ -35,7 +35,7 @@ TEST_F(TransferMendingTest, PressDuringATransferCancelledGoesOnWithANameStartsAf
     useGauge([](auto& config) { config.memoryPoints = gaugesim::generatedMemoryPoints(8); });
     pressAndSave("first.txt");
     tick(8);  // MZ, MC and two points
-    view.letTimePassInNextDialog(200);
+    view.letTimePassInNextModal(200);
     transfer.press();
     EXPECT_EQ(transfer.receivedCount(), 4);
     pressAndSave("second.txt");

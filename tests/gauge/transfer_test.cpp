@@ -90,7 +90,7 @@ TEST_F(TransferTest, EachCountEndsWithItsMessageOnceAndNothingFollows) {
         });
         const std::size_t before = view.messageBoxes().size();
         pressAndSave();
-        view.letTimePassInNextMessageBox(5000);
+        view.letTimePassInNextModal(5000);
         runToEnd();
         EXPECT_EQ(lastMessage(), c.message);
         EXPECT_EQ(fileBytes(), c.file);

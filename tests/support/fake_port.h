@@ -1,34 +1,57 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <string>
 
 #include "serial/line_settings.h"
+#include "serial/port_error.h"
 #include "serial/serial_port.h"
 #include "tools/gauge_model.h"
 
 namespace testsupport {
 
-// A serial port whose far end is the gauge model: replies are pending as soon as a command is
-// written. A piece size makes each read take only that many bytes, as a slow line delivers them.
-// Faults: a missing or busy port, and an adapter pulled out under the program.
+// A serial port whose far end is the gauge model: replies are pending once a command is written,
+// read whole or in pieces as a slow line delivers them. Faults: a missing or busy port, a pull-out.
 class FakePort : public serial::SerialPort {
 public:
     explicit FakePort(gaugesim::GaugeConfig config = {}) : m_gauge(std::move(config)) {}
 
-    void setPortNumber(std::int16_t number) override;
-    void setLineSettings(std::string_view settings) override;
+    void setPortNumber(std::int16_t number) override {
+        refuseIf(number < 1 || number > 16 || m_open,
+                 "give number " + std::to_string(number) + " to");
+        m_portNumber = number;
+    }
+    void setLineSettings(std::string_view settings) override {
+        refuseIf(m_open, "change the line settings of");
+        m_lineSettings = serial::parseLineSettings(settings);
+    }
     void setIntegerOption(std::int32_t value) override { m_integerOption = value; }
-    void open() override;
-    void close() override;
+    void open() override {
+        refuseIf(m_open || !m_portExists || m_heldElsewhere, "open");
+        m_open = true;
+        m_unplugged = false;
+        ++m_openCount;
+    }
+    void close() override {
+        m_closeCount += m_open ? 1 : 0;
+        m_open = false;
+    }
     bool isOpen() const override { return m_open; }
-    void writeText(std::string_view text) override;
-    std::string readAllPending() override;
+    void writeText(std::string_view text) override {
+        m_open = m_open && !m_unplugged;
+        refuseIf(!m_open, "write to");
+        m_written += text;
+        m_pending += m_gauge.receive(text);
+    }
+    std::string readAllPending() override {
+        m_open = m_open && !m_unplugged;
+        refuseIf(!m_open, "read from");
+        ++m_readCount;
+        std::string piece = m_pending.substr(0, m_pieceSize == 0 ? m_pending.size() : m_pieceSize);
+        m_pending.erase(0, piece.size());
+        return piece;
+    }
 
     gaugesim::GaugeModel& gauge() { return m_gauge; }
-    // Text the gauge sends unasked (late answers, noise).
     void injectInput(std::string_view text) { m_pending += text; }
     void setPieceSize(std::size_t bytes) { m_pieceSize = bytes; }
     void setPortExists(bool exists) { m_portExists = exists; }
@@ -46,22 +69,22 @@ public:
     int readCount() const { return m_readCount; }
 
 private:
-    void failIfUnusable(const std::string& action);
+    void refuseIf(bool refused, const std::string& action) const {
+        if (refused) {
+            throw serial::PortError("Cannot " + action + " fake COM" +
+                                    std::to_string(m_portNumber));
+        }
+    }
 
     gaugesim::GaugeModel m_gauge;
     std::string m_written;
     std::string m_pending;
     std::size_t m_pieceSize = 0;
-    bool m_open = false;
-    bool m_portExists = true;
-    bool m_heldElsewhere = false;
-    bool m_unplugged = false;
+    bool m_open = false, m_portExists = true, m_heldElsewhere = false, m_unplugged = false;
     std::int16_t m_portNumber = 1;
     std::optional<serial::LineSettings> m_lineSettings;
     std::int32_t m_integerOption = -1;
-    int m_openCount = 0;
-    int m_closeCount = 0;
-    int m_readCount = 0;
+    int m_openCount = 0, m_closeCount = 0, m_readCount = 0;
 };
 
 }  // namespace testsupport

@@ -1,21 +1,20 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <deque>
 #include <functional>
-#include <optional>
-#include <string>
+#include <utility>
 #include <vector>
 
 #include "view/view.h"
+#include "view/view_error.h"
 
 namespace testsupport {
 
-// The window in virtual time. Timers tick as real ones do: first one period after the start, then
-// once a period, a restart counts afresh, ticks in time order as advance() lets time pass. Boxes
-// and dialogs are recorded and answered from a script; time may pass while one is open, as in
-// Qt's nested event loop. Refuses what the real controls refuse.
+// The window in virtual time: timers tick as real ones do, in time order as advance() lets time
+// pass. Boxes and dialogs are recorded and answered from a script; time may pass while one is
+// open, as in Qt's nested event loop. Refuses what the real controls refuse.
 class FakeView : public view::View {
 public:
     struct MessageBox {
@@ -23,80 +22,123 @@ public:
         view::MessageIcon icon;
     };
     struct DialogShown {
-        view::SaveDialog dialog;
         view::SaveDialogRequest request;
     };
 
-    void setLabelText(view::Label label, std::string_view text) override {
-        m_labels[slot(label)] = text;
+    void setLabelText(view::Label which, std::string_view text) override {
+        m_labels[slot(which)] = text;
     }
     std::int16_t checkBoxValue(view::CheckBox box) const override { return m_boxes[slot(box)]; }
-    void setCheckBoxValue(view::CheckBox box, std::int16_t value) override;
-    void addListEntry(view::List list, std::string_view text) override {
-        m_lists[slot(list)].emplace_back(text);
+    void setCheckBoxValue(view::CheckBox box, std::int16_t value) override {
+        refuseUnless(value >= 0 && value <= 2, box, value);
+        m_boxes[slot(box)] = value;
     }
-    void selectListEntry(view::List list, std::int16_t index) override;
+    void addListEntry(view::List which, std::string_view text) override {
+        m_lists[slot(which)].emplace_back(text);
+    }
+    void selectListEntry(view::List list, std::int16_t index) override {
+        refuseUnless(index >= -1 && index < std::ssize(m_lists[slot(list)]), list, index);
+        m_selected[slot(list)] = index;
+    }
     std::int16_t selectedListIndex(view::List list) const override {
         return m_selected[slot(list)];
     }
-    void setProgressRange(int upper, int lower) override;
-    void setProgressPosition(int position) override;
-    void setTimerPeriod(view::Timer timer, int milliseconds) override;
-    void setTimerRunning(view::Timer timer, bool running) override;
-    void showMessageBox(std::string_view text, view::MessageIcon icon) override;
-    std::optional<std::string> askSaveFileName(view::SaveDialog dialog,
+    void setProgressRange(int upper, int lower) override {
+        if (upper < lower) {
+            throw view::RefusedValue("ProgressBar1", upper);
+        }
+        m_progressUpper = upper;
+        m_progressLower = lower;
+        m_progress = std::clamp(m_progress, lower, upper);
+    }
+    void setProgressPosition(int position) override {
+        if (position < m_progressLower || position > m_progressUpper) {
+            throw view::RefusedValue("ProgressBar1", position);
+        }
+        m_progress = position;
+    }
+    void setTimerPeriod(view::Timer timer, int milliseconds) override {
+        refuseUnless(milliseconds > 0, timer, milliseconds);
+        m_timers[slot(timer)].period = milliseconds;
+    }
+    void setTimerRunning(view::Timer timer, bool running) override {
+        TimerState& state = m_timers[slot(timer)];
+        refuseUnless(!running || state.period > 0, timer, state.period);
+        state = {state.period, running, {m_now + state.period, ++m_starts}};
+    }
+    void showMessageBox(std::string_view text, view::MessageIcon icon) override {
+        m_boxesShown.push_back({std::string(text), icon});
+        advance(std::exchange(m_timeInNextModal, 0));
+    }
+    std::optional<std::string> askSaveFileName(view::SaveDialog /*dialog*/,
                                                const view::SaveDialogRequest& request) override {
-        m_dialogsShown.push_back({dialog, request});
-        return nextDialogAnswer();
+        m_dialogsShown.push_back({request});
+        return askOpenFileName({});
     }
-    std::optional<std::string> askOpenFileName(const view::OpenDialogRequest& request) override {
-        m_openDialogsShown.push_back(request);
-        return nextDialogAnswer();
+    std::optional<std::string> askOpenFileName(
+        const view::OpenDialogRequest& /*request*/) override {
+        advance(std::exchange(m_timeInNextModal, 0));
+        if (m_answers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> answer = std::move(m_answers.front());
+        m_answers.pop_front();
+        return answer;
     }
-    std::string programFolder() const override { return m_programFolder; }
-    void unloadWindow() override;
-    void endProgram() override { ++m_endCount; }
+    std::string programFolder() const override { return "/opt/qorb"; }
+    void unloadWindow() override {}
+    void endProgram() override {}
 
-    // The clock.
     void onTick(std::function<void(view::Timer)> handler) { m_onTick = std::move(handler); }
-    void advance(long long milliseconds);
-    long long now() const { return m_now; }
+    void advance(long long milliseconds) {
+        const long long target = m_now + milliseconds;
+        const auto dueBy = [target](const auto& t) { return t.running && t.due.first <= target; };
+        const auto earlier = [&](const TimerState& a, const TimerState& b) {
+            return dueBy(a) != dueBy(b) ? dueBy(a) : a.due < b.due;
+        };
+        for (;;) {
+            const auto next = std::min_element(m_timers.begin(), m_timers.end(), earlier);
+            if (!dueBy(*next)) {
+                break;
+            }
+            m_now = std::max(m_now, next->due.first);
+            // Set before the handler runs, which may stop or restart the timer or let time pass.
+            next->due.first += next->period;
+            m_onTick(static_cast<view::Timer>(next - m_timers.begin()));
+        }
+        m_now = std::max(m_now, target);
+    }
     bool timerRunning(view::Timer timer) const { return m_timers[slot(timer)].running; }
     int timerPeriod(view::Timer timer) const { return m_timers[slot(timer)].period; }
 
-    // Scripts for the modal calls; a dialog with no scripted answer is cancelled.
-    void answerNextDialog(std::optional<std::string> path) { m_answers.push_back(path); }
-    void letTimePassInNextMessageBox(long long ms) { m_timeInBoxes.push_back(ms); }
-    void letTimePassInNextDialog(long long ms) { m_timeInDialogs.push_back(ms); }
-    void onUnload(std::function<void()> handler) { m_onUnload = std::move(handler); }
-    void setProgramFolder(std::string folder) { m_programFolder = std::move(folder); }
+    // Scripts for the modal calls: a dialog with no answer is cancelled; time passes in the next.
+    void answerNextDialog(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
+    void letTimePassInNextModal(long long ms) { m_timeInNextModal = ms; }
 
-    // What the window shows and was asked.
-    const std::string& label(view::Label label) const { return m_labels[slot(label)]; }
+    const std::string& label(view::Label which) const { return m_labels[slot(which)]; }
     const std::vector<std::string>& entries(view::List list) const { return m_lists[slot(list)]; }
     int progressPosition() const { return m_progress; }
     int progressUpper() const { return m_progressUpper; }
     const std::vector<MessageBox>& messageBoxes() const { return m_boxesShown; }
     const std::vector<DialogShown>& dialogsShown() const { return m_dialogsShown; }
-    const std::vector<view::OpenDialogRequest>& openDialogsShown() const {
-        return m_openDialogsShown;
-    }
-    int unloadCount() const { return m_unloadCount; }
-    int endCount() const { return m_endCount; }
 
 private:
     struct TimerState {
         int period = 0;
         bool running = false;
-        long long due = 0;
-        unsigned long long startOrder = 0;
+        // When it ticks next; of two due at once, the one started first ticks first.
+        std::pair<long long, unsigned long long> due{};
     };
     template <typename Enum>
     static std::size_t slot(Enum e) {
         return static_cast<std::size_t>(e);
     }
-    std::optional<std::string> nextDialogAnswer();
-    void letTimePass(std::deque<long long>& script);
+    template <typename Control>
+    static void refuseUnless(bool accepted, Control control, std::int64_t value) {
+        if (!accepted) {
+            throw view::RefusedValue(view::controlName(control), value);
+        }
+    }
 
     std::array<std::string, 5> m_labels;
     std::array<std::int16_t, 3> m_boxes{};
@@ -108,17 +150,11 @@ private:
     int m_progress = 0;
     long long m_now = 0;
     unsigned long long m_starts = 0;
-    std::function<void(view::Timer)> m_onTick;
-    std::function<void()> m_onUnload;
+    std::function<void(view::Timer)> m_onTick = [](view::Timer) {};
     std::deque<std::optional<std::string>> m_answers;
-    std::deque<long long> m_timeInBoxes;
-    std::deque<long long> m_timeInDialogs;
+    long long m_timeInNextModal = 0;
     std::vector<MessageBox> m_boxesShown;
     std::vector<DialogShown> m_dialogsShown;
-    std::vector<view::OpenDialogRequest> m_openDialogsShown;
-    std::string m_programFolder = "/opt/qorb";
-    int m_unloadCount = 0;
-    int m_endCount = 0;
 };
 
 }  // namespace testsupport
