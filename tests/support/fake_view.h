@@ -12,9 +12,8 @@
 
 namespace testsupport {
 
-// The window in virtual time: timers tick as real ones do, in time order as advance() lets time
-// pass. Boxes and dialogs are recorded and answered from a script; time may pass while one is
-// open, as in Qt's nested event loop. Refuses what the real controls refuse.
+// The window in virtual time: timers tick as real ones do, in order, as advance() lets time pass;
+// boxes and dialogs are recorded and answered from a script. Refuses what real controls refuse.
 class FakeView : public view::View {
 public:
     struct MessageBox {
@@ -111,7 +110,7 @@ public:
     bool timerRunning(view::Timer timer) const { return m_timers[slot(timer)].running; }
     int timerPeriod(view::Timer timer) const { return m_timers[slot(timer)].period; }
 
-    // Scripts for the modal calls: a dialog with no answer is cancelled; time passes in the next.
+    // A dialog with no answer is cancelled; time may pass in a modal call, as in Qt's nested loop.
     void answerNextDialog(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
     void letTimePassInNextModal(long long ms) { m_timeInNextModal = ms; }
 
