@@ -1,54 +1,47 @@
 #pragma once
 
-#include <termios.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace testsupport {
 
-// The test's end of a pseudo-terminal, raw, read under poll() with timeouts: either a device
-// opened as the program would (the simulator's pty), or the master of a fresh pty whose device the
-// program opens, the test standing in for the gauge.
+// The master of a fresh pseudo-terminal, whose device a program under test takes as its terminal;
+// fresh() is null when this system has no pty to give.
 class PtyEnd {
 public:
-    using Clock = std::chrono::steady_clock;
-    struct Arrival {
-        std::string bytes;
-        Clock::duration after;  // since the read began
-    };
-
-    explicit PtyEnd(const std::string& path);  // throws std::runtime_error
-    // The master of a fresh pty; null when this system has none to give.
-    static std::unique_ptr<PtyEnd> fresh();
-    ~PtyEnd() { close(); }
+    static std::unique_ptr<PtyEnd> fresh() {
+        std::unique_ptr<PtyEnd> end(new PtyEnd(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)));
+        const bool made = grantpt(end->m_fd) == 0 && unlockpt(end->m_fd) == 0 && ptsname(end->m_fd);
+        return made ? std::move(end) : nullptr;
+    }
+    ~PtyEnd() { ::close(m_fd); }
     PtyEnd(const PtyEnd&) = delete;
     PtyEnd& operator=(const PtyEnd&) = delete;
 
-    // For a fresh pty: the device the program opens.
-    const std::string& device() const { return m_device; }
-    termios lineSettings() const;
-    void write(const std::string& bytes);
-    // Every read until the input ends in LF (when asked), a silence of `quiet`, or `limit`.
-    std::vector<Arrival> readArrivals(std::chrono::milliseconds quiet,
-                                      std::chrono::milliseconds limit = std::chrono::seconds(2),
-                                      bool stopAtLineFeed = true);
-    // Writes a command; what came back up to an LF or a 250 ms silence.
-    std::string ask(const std::string& command);
-    // Everything that arrives within the window.
-    std::string readFor(std::chrono::milliseconds window);
-    // As a gauge pulled out.
-    void close();
+    std::string device() const { return ptsname(m_fd); }
+    // Everything that arrives within the window, until the far end closes.
+    std::string readFor(std::chrono::milliseconds window) {
+        const auto end = std::chrono::steady_clock::now() + window;
+        std::string bytes;
+        char buffer[1024];
+        for (ssize_t n = 0; n >= 0 && std::chrono::steady_clock::now() < end;) {
+            pollfd ready{m_fd, POLLIN, 0};
+            n = ::poll(&ready, 1, 10) > 0 ? ::read(m_fd, buffer, sizeof buffer) : 0;
+            bytes.append(buffer, std::size_t(n > 0 ? n : 0));
+        }
+        return bytes;
+    }
 
 private:
-    PtyEnd() = default;
-
-    int m_fd = -1;
-    std::string m_device;
+    explicit PtyEnd(int fd) : m_fd(fd) {}
+    int m_fd;
 };
-
-std::string joined(const std::vector<PtyEnd::Arrival>& arrivals);
 
 }  // namespace testsupport
