@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "support/temp_folder.h"
 
-namespace serial {
 namespace {
 
-namespace fs = std::filesystem;
-using Ports = std::vector<std::string>;
+using serial::portDevice;
 
 #ifdef _WIN32
 
@@ -24,45 +21,34 @@ TEST(PortDevice, ComNumberIsTheWindowsDevice) {
 
 #else
 
-TEST(PortDevice, TheNthSystemPortInDevicePathOrderEachCountedOnce) {
-    Ports paths = {"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyACM1", "/dev/ttyS2",
-                   "/dev/ttyS",    "/dev/ttyS1",  "/dev/ttyS0"};
-    std::sort(paths.begin(), paths.end(), devicePathLess);
-    EXPECT_EQ(paths, (Ports{"/dev/ttyACM1", "/dev/ttyS", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2",
-                            "/dev/ttyS10", "/dev/ttyUSB0"}));
-    // Equal numbers written with leading zeros still order strictly, so sorting stays defined.
-    EXPECT_TRUE(devicePathLess("/dev/ttyS02", "/dev/ttyS2"));
-    EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS02"));
-    EXPECT_FALSE(devicePathLess("/dev/ttyS2", "/dev/ttyS2"));
-
-    const Ports listed = {"/dev/ttyS10", "/dev/ttyUSB0", "/dev/ttyS2", "/dev/ttyS2"};
-    EXPECT_EQ(portDevice(1, "/nonexistent", listed), "/dev/ttyS2");
-    EXPECT_EQ(portDevice(3, "/nonexistent", listed), "/dev/ttyUSB0");
-    EXPECT_EQ(portDevice(4, "/nonexistent", listed), std::nullopt);
-    for (const std::int16_t number : {0, 17}) {
-        EXPECT_EQ(portDevice(number, "/nonexistent", Ports(20, "/dev/ttyS0")), std::nullopt);
-    }
-}
-
-TEST(PortDevice, AComLinkInTheProgramFolderBeatsTheListForItsNumberOnly) {
+// Runs of digits count as numbers (leading zeros first, so the order stays strict); a port listed
+// twice counts once; a comN link in the program's folder beats the list for its number only.
+TEST(PortDevice, AComLinkOrTheNthSystemPortInDevicePathOrder) {
+    namespace fs = std::filesystem;
     testsupport::TempFolder folder;
-    const fs::path& at = folder.path();
-    testsupport::writeBytes(at / "adapter", "");  // an ordinary file standing in for a device
-    const std::string device = fs::canonical(at / "adapter").string();
-    fs::create_symlink(device, at / "com16");
-    fs::create_symlink(device, at / "by-id");
-    fs::create_symlink("by-id", at / "com3");  // chains of links count
-    fs::create_symlink("unplugged", at / "com2");
-    testsupport::writeBytes(at / "com1", "");  // an ordinary file is no link
-    const std::string folderText = at.string();
-    EXPECT_EQ(portDevice(16, folderText, {}), device);
-    EXPECT_EQ(portDevice(3, folderText, {"/dev/ttyS0"}), device);
-    EXPECT_EQ(portDevice(1, folderText, {"/dev/ttyS0"}), "/dev/ttyS0");
-    // A dangling link names its missing target rather than another port.
-    EXPECT_EQ(portDevice(2, folderText, {"/dev/ttyS0", "/dev/ttyS1"}), (at / "unplugged").string());
+    const std::string at = folder.path().string();
+    testsupport::writeBytes(folder.path() / "adapter", "");  // an ordinary file as the device
+    const std::string device = fs::canonical(folder.path() / "adapter").string();
+    for (const char* name : {"com0", "com16", "com17", "by-id"}) {
+        fs::create_symlink(device, folder.path() / name);
+    }
+    fs::create_symlink("by-id", folder.path() / "com3");  // chains of links count
+    fs::create_symlink("unplugged", folder.path() / "com2");
+    testsupport::writeBytes(folder.path() / "com1", "");  // an ordinary file is no link
+    const std::vector<std::string> listed = {"/dev/ttyUSB0", "/dev/ttyS10", "/dev/ttyACM1",
+                                             "/dev/ttyS2",   "/dev/ttyS",   "/dev/ttyS2",
+                                             "/dev/ttyS02",  "/dev/ttyS1",  "/dev/ttyS0"};
+    std::vector<std::string> found;  // a dangling link names its missing target, not another port
+    for (std::int16_t number = 1; const auto port = portDevice(number, at, listed); ++number) {
+        found.push_back(*port);
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"/dev/ttyACM1", folder.file("unplugged"), device,
+                                               "/dev/ttyS1", "/dev/ttyS02", "/dev/ttyS2",
+                                               "/dev/ttyS10", "/dev/ttyUSB0"}));
+    EXPECT_EQ(portDevice(16, at, {}), device);
+    EXPECT_FALSE(portDevice(0, at, listed) || portDevice(17, at, {}));  // numbers run 1 to 16
 }
 
 #endif
 
 }  // namespace
-}  // namespace serial

@@ -7,7 +7,7 @@
 
 namespace {
 
-using view::List;
+using view::Timer;
 
 // Can let another program take the port between the probe and the final open.
 class RacedPort : public testsupport::FakePort {
@@ -19,62 +19,33 @@ public:
     bool m_takenAfterProbe = false;
 };
 
-class PortSelectionTest : public testing::Test {
-protected:
-    PortSelectionTest() { serial::FillPortLists(view); }
-
-    void apply(std::int16_t portIndex, std::int16_t baudIndex) {
-        view.selectListEntry(List::Combo1, portIndex);
-        view.selectListEntry(List::Combo2, baudIndex);
-        serial::ApplyPortSettings(view, port, state);
-    }
-    void expectInvalid() const {
-        EXPECT_EQ(view.label(view::Label::lblPortConfigured), "Invalid port");
-        EXPECT_FALSE(state.valid || state.open || port.isOpen());
-    }
-
+TEST(PortSelection, ApplyProbesThenOpensAndStartsThePollAndAFailedOpenIsInvalid) {
     testsupport::FakeView view;
     RacedPort port;
     serial::PortState state;
-};
-
-TEST_F(PortSelectionTest, GoodApplyProbesThenOpensAndStartsThePoll) {
-    apply(15, 5);
-    EXPECT_EQ(view.entries(List::Combo1)[15], "Com 16");
-    EXPECT_EQ(port.portNumber(), 16);
-    EXPECT_EQ(port.lineSettings(), serial::parseLineSettings("115200,n,8,1"));
-    EXPECT_EQ(port.integerOption(), 0);
-    EXPECT_EQ(view.label(view::Label::lblPortConfigured), "Valid port");
-    EXPECT_TRUE(state.valid && state.open && port.isOpen());
-    EXPECT_EQ(port.openCount(), 2);
-    EXPECT_TRUE(view.timerRunning(view::Timer::timerCheckData));
-    EXPECT_EQ(view.timerPeriod(view::Timer::timerCheckData), 50);
-}
-
-TEST_F(PortSelectionTest, ReapplyClosesAndReopensAndNoBaudSelectionKeepsTheRate) {
-    apply(0, 0);
-    apply(6, -1);
-    EXPECT_EQ(port.lineSettings(), serial::parseLineSettings("4800,n,8,1"));
-    EXPECT_EQ(port.portNumber(), 7);
-    EXPECT_EQ(port.openCount(), 4);
-    EXPECT_EQ(port.closeCount(), 3);
-    EXPECT_TRUE(state.valid && state.open && port.isOpen());
-}
-
-TEST_F(PortSelectionTest, MissingHeldUnselectedOrRacedPortIsInvalid) {
-    port.setPortExists(false);
-    apply(0, 3);
-    expectInvalid();
-    port.setPortExists(true);
+    serial::FillPortLists(view);
+    const auto apply = [&](std::int16_t portIndex, std::int16_t baudIndex) {
+        view.selectListEntry(view::List::Combo1, portIndex);
+        view.selectListEntry(view::List::Combo2, baudIndex);
+        serial::ApplyPortSettings(view, port, state);
+        const bool valid = view.label(view::Label::lblPortConfigured) == "Valid port";
+        EXPECT_TRUE(state.valid == valid && state.open == valid && port.isOpen() == valid);
+        return valid;
+    };
     port.m_takenAfterProbe = true;
-    apply(0, 3);
-    expectInvalid();
-    EXPECT_FALSE(view.timerRunning(view::Timer::timerCheckData));
+    EXPECT_FALSE(apply(0, 3));
+    EXPECT_FALSE(view.timerRunning(Timer::timerCheckData));
     port.m_takenAfterProbe = false;
-    apply(0, 3);
-    apply(-1, 3);  // a failed apply after a good one closes the port and keeps the poll
-    expectInvalid();
-    EXPECT_TRUE(view.timerRunning(view::Timer::timerCheckData));
+
+    EXPECT_TRUE(apply(15, 5));
+    EXPECT_EQ(port.openCount(), 3);  // the race's probe; this probe, then the open kept
+    EXPECT_EQ(port.portNumber(), 16);
+    EXPECT_TRUE(view.timerRunning(Timer::timerCheckData));
+    EXPECT_EQ(view.timerPeriod(Timer::timerCheckData), 50);
+    EXPECT_TRUE(apply(6, -1));  // closes first (the fake refuses a second open), keeps the rate
+    EXPECT_EQ(port.lineSettings(), serial::parseLineSettings("115200,n,8,1"));
+    EXPECT_FALSE(apply(-1, 3));  // a failed apply after a good one closes the port, keeps the poll
+    EXPECT_TRUE(view.timerRunning(Timer::timerCheckData));
 }
 
 }  // namespace
