@@ -40,6 +40,7 @@ TEST(PortSelection, ApplyProbesThenOpensAndStartsThePollAndAFailedOpenIsInvalid)
     EXPECT_TRUE(apply(15, 5));
     EXPECT_EQ(port.openCount(), 3);  // the race's probe; this probe, then the open kept
     EXPECT_EQ(port.portNumber(), 16);
+    EXPECT_EQ(view.entries(view::List::Combo1)[15], "Com 16");
     EXPECT_TRUE(view.timerRunning(Timer::timerCheckData));
     EXPECT_EQ(view.timerPeriod(Timer::timerCheckData), 50);
     EXPECT_TRUE(apply(6, -1));  // closes first (the fake refuses a second open), keeps the rate
