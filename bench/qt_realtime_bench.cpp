@@ -48,7 +48,7 @@ std::optional<double> transferAt(int baud, int points, bool report) {
     serial::QtSerialPort port(folder.path().string());
     app::Form1 window(port, files);
     window.setProgramFolder(folder.path().string());
-    gaugesim::WindowDriver driver(window);
+    gaugesim::WindowDriver driver;
     window.load();
     window.show();
     gaugesim::WindowDriver::waitUntil([] { return false; }, 500);  // settle
@@ -57,7 +57,7 @@ std::optional<double> transferAt(int baud, int points, bool report) {
     const double cpuBefore = bench::cpuSeconds();
     driver.chooseFile(QString::fromStdString(folder.file("points.txt")));
     const auto pressed = std::chrono::steady_clock::now();
-    driver.press(window.cmdGetMemoryPoints);
+    window.cmdGetMemoryPoints->click();
     const bool done = driver.waitForBoxes(1, 120000);
     const auto completed = std::chrono::steady_clock::now();
     const double cpu = bench::cpuSeconds() - cpuBefore;

@@ -46,12 +46,12 @@ bool transferComplete(const gaugesim::WindowDriver& driver) {
 
 // Com 1 at the rate the settings file gave, unless the file chose another port; then the demo
 // picks Com 1 and applies it as the operator would.
-bool attachToComOne(app::Form1& window, gaugesim::WindowDriver& driver) {
+bool attachToComOne(app::Form1& window) {
     if (window.Combo1->currentIndex() == 0 && window.lblPortConfigured->text() == kValidPort) {
         return true;
     }
     window.Combo1->setCurrentIndex(0);
-    driver.press(window.cmdSetNewBaudRate);
+    window.cmdSetNewBaudRate->click();
     return window.lblPortConfigured->text() == kValidPort;
 }
 
@@ -79,21 +79,21 @@ int main(int argc, char** argv) {
     window.setProgramFolder(folder.toUtf8().toStdString());
     window.load();
     window.show();
-    gaugesim::WindowDriver driver(window);
+    gaugesim::WindowDriver driver;
 
-    if (!attachToComOne(window, driver)) {
+    if (!attachToComOne(window)) {
         fail(QStringLiteral("Com 1 is not a valid port: is the gauge simulator linked as ") +
              folder + QStringLiteral("/com1?"));
         return kExitFailure;
     }
 
-    driver.setChecked(window.chkIncludeStatistics, true);
-    driver.setChecked(window.chkIncludeDeletedItem, false);
-    driver.setChecked(window.CheckUseSpaceDelimiters, false);
+    window.chkIncludeStatistics->setChecked(true);
+    window.chkIncludeDeletedItem->setChecked(false);
+    window.CheckUseSpaceDelimiters->setChecked(false);
     // Every end of a transfer shows a box: completion, an empty section or the reply timeout.
     const std::size_t boxesBefore = driver.boxes().size();
     driver.chooseFile(pointsPath);
-    driver.press(window.cmdGetMemoryPoints);
+    window.cmdGetMemoryPoints->click();
     const bool ended = gaugesim::WindowDriver::waitUntil(
         [&driver, boxesBefore] { return driver.boxes().size() > boxesBefore; }, kTransferTimeoutMs);
     if (!ended) {

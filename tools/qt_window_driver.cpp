@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -10,9 +9,6 @@
 #include <QFileSystemModel>
 #include <QItemSelectionModel>
 #include <QListView>
-#include <QPushButton>
-
-#include "app/form1.h"
 
 namespace gaugesim {
 
@@ -40,17 +36,9 @@ void pickExistingFile(QFileDialog& dialog, const QString& path) {
 
 }  // namespace
 
-WindowDriver::WindowDriver(app::Form1& window) : m_window(window) {
+WindowDriver::WindowDriver() {
     QObject::connect(&m_watch, &QTimer::timeout, [this] { answerModal(); });
     m_watch.start(5);
-}
-
-void WindowDriver::setChecked(QCheckBox* box, bool checked) {
-    box->setChecked(checked);
-}
-
-void WindowDriver::press(QAbstractButton* button) {
-    button->click();
 }
 
 void WindowDriver::answerModal() {
@@ -59,19 +47,16 @@ void WindowDriver::answerModal() {
         return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-        std::optional<QString> answer;
         if (!m_fileAnswers.empty()) {
-            answer = m_fileAnswers.front();
+            const QString answer = m_fileAnswers.front();
             m_fileAnswers.pop_front();
-        }
-        if (answer) {
             // The dialog leaves the name field alone while it has the focus, as it does once
             // shown: take the focus away, or the dialog's default name would be saved instead.
             if (QWidget* focused = dialog->focusWidget()) {
                 focused->clearFocus();
             }
-            dialog->selectFile(*answer);
-            pickExistingFile(*dialog, *answer);
+            dialog->selectFile(answer);
+            pickExistingFile(*dialog, answer);
             // The accept may ask before replacing the file. This watch does not fire again inside
             // its own slot, so a watch of the accept's own answers that box.
             QTimer replaceWatch;

@@ -7,21 +7,13 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
 #include <vector>
-
-class QAbstractButton;
-class QCheckBox;
-
-namespace app {
-class Form1;
-}
 
 namespace gaugesim {
 
-// Plays the operator at the real window: answers its file dialogs from a script, reads and
-// acknowledges its message boxes, ticks check boxes and presses buttons. It watches for modal
-// windows on a timer, so it also answers a box opened inside a handler that is still running.
+// Plays the operator at the real window's dialogs: answers its file dialogs from a script, reads
+// and acknowledges its message boxes. It watches for modal windows on a timer, so it also answers a
+// box opened inside a handler that is still running (a click returns once its handler has ended).
 class WindowDriver {
 public:
     struct Box {
@@ -31,17 +23,12 @@ public:
         QMessageBox::StandardButtons buttons;
     };
 
-    explicit WindowDriver(app::Form1& window);
+    WindowDriver();
 
     // The next file dialog gets this path; nothing queued: the dialog is cancelled.
     void chooseFile(const QString& path) { m_fileAnswers.push_back(path); }
-    void cancelNextDialog() { m_fileAnswers.push_back(std::nullopt); }
     // Message boxes stay open this long before the driver acknowledges them.
     void setMessageBoxDelay(int milliseconds) { m_boxDelayMs = milliseconds; }
-
-    void setChecked(QCheckBox* box, bool checked);
-    // Clicks as the operator does; returns once the button's handler has ended.
-    void press(QAbstractButton* button);
 
     const std::vector<Box>& boxes() const { return m_boxes; }
     // Runs the event loop until the condition holds or the time is up; true when it held.
@@ -52,9 +39,8 @@ public:
 private:
     void answerModal();
 
-    app::Form1& m_window;
     QTimer m_watch;
-    std::deque<std::optional<QString>> m_fileAnswers;
+    std::deque<QString> m_fileAnswers;
     std::vector<Box> m_boxes;
     int m_boxDelayMs = 0;
     // Guarded: a box that closed by itself must not be taken for a new one at its address.

@@ -8,9 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <future>
-#include <thread>
 
 #include "support/temp_folder.h"
 
