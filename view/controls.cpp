@@ -2,22 +2,6 @@
 
 namespace view {
 
-std::string_view controlName(Label label) {
-    switch (label) {
-        case Label::lblPortConfigured:
-            return "lblPortConfigured";
-        case Label::lblDebug:
-            return "lblDebug";
-        case Label::lblPointsToTransfer:
-            return "lblPointsToTransfer";
-        case Label::lblPointsCollected:
-            return "lblPointsCollected";
-        case Label::lblEndResult:
-            return "lblEndResult";
-    }
-    return "label";
-}
-
 std::string_view controlName(CheckBox checkBox) {
     switch (checkBox) {
         case CheckBox::chkIncludeStatistics:

@@ -18,7 +18,6 @@ enum class Timer { timerCheckData, tmrCheckTimeout, tmrVersion };
 enum class SaveDialog { CD, BrowseDialog };
 enum class MessageIcon { None, Exclamation };
 
-std::string_view controlName(Label label);
 std::string_view controlName(CheckBox checkBox);
 std::string_view controlName(List list);
 std::string_view controlName(Timer timer);
