@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's icon, a round gauge dial with its needle, as app/icons/qorb.ico (32x32 in
-2 colours, 32x32 and 16x16 in 16 colours) and app/icons/qorb-16.png, qorb-32.png.
+2 colours, 32x32 and 16x16 in 16 colours) and app/icons/qorb-N.png at each size a desktop's icon
+theme looks for (16 to 256 pixels; the window takes 16 and 32, the packages all of them).
 
 Standard library only: python3 tools/make_icon.py [output folder]
 """
@@ -11,6 +12,7 @@ import struct
 import sys
 import zlib
 
+PNG_SIZES = (16, 24, 32, 48, 64, 128, 256)
 NEEDLE_DEGREES = 40.0  # from straight up, clockwise
 TICKS = 9  # spread over 270 degrees, the dial's scale
 
@@ -154,7 +156,7 @@ def main():
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, "qorb.ico"), "wb") as f:
         f.write(ico())
-    for size in (16, 32):
+    for size in PNG_SIZES:
         with open(os.path.join(folder, "qorb-%d.png" % size), "wb") as f:
             f.write(png(size))
 
