@@ -6,11 +6,11 @@
 namespace app {
 
 QIcon NameOnlyIconProvider::icon(IconType type) const {
-    return QAbstractFileIconProvider::icon(type);
+    return QFileIconProvider::icon(type);
 }
 
 QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const {
-    return QAbstractFileIconProvider::icon(info.isDir() ? Folder : File);
+    return QFileIconProvider::icon(info.isDir() ? Folder : File);
 }
 
 QString NameOnlyIconProvider::type(const QFileInfo& info) const {

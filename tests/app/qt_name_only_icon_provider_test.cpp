@@ -32,6 +32,8 @@ TEST(NameOnlyIconProvider, NamesADeviceThatNeverAnswersWithoutOpeningIt) {
     }
     ASSERT_TRUE(answered) << "the provider opened the device behind the link";
     EXPECT_FALSE(type.get().isEmpty());
+    // Also where no icon theme is installed: the dialog's side bar warns about an empty picture.
+    EXPECT_FALSE(app::NameOnlyIconProvider().icon(info).isNull());
 }
 
 }  // namespace
