@@ -14,6 +14,9 @@ inline constexpr std::string_view kHelpText =
 
 inline constexpr std::string_view kProductName = "QORB_MemoryToFile";
 inline constexpr std::string_view kCaptionVersion = "V1.02  02/23/2018";
+// The texts stand as the system has them; a new product version must be a new caption too.
+static_assert(kCaptionVersion.starts_with("V" QORB_VERSION "  "));
+static_assert(kCaption.find(kCaptionVersion) != std::string_view::npos);
 inline constexpr std::string_view kFileVersion = "1.00";
 
 inline constexpr std::string_view kOpenDialogTitle = "Select File to Open";
