@@ -19,6 +19,10 @@ int main(int argc, char* argv[]) {
                 std::fputs(cli::helpText().c_str(), stdout);
                 status = cli::ExitStatus::Complete;
                 break;
+            case cli::Action::Version:
+                std::fputs(cli::versionText().c_str(), stdout);
+                status = cli::ExitStatus::Complete;
+                break;
             case cli::Action::Download:
                 status = cli::runDownload(options, programFolder);
                 break;

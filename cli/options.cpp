@@ -1,8 +1,12 @@
 #include "cli/options.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <map>
 
 #include "cli/exit_status.h"
 #include "serial/port_device.h"
@@ -67,88 +71,90 @@ PortChoice parsePortChoice(std::string_view text) {
 }
 
 Options parseOptions(const std::vector<std::string>& arguments) {
-    Options options;
-    bool gapGiven = false;
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string option = arguments[i];
-        std::optional<std::string> value;
-        bool valueTaken = false;
-        if (const std::size_t equals = option.find('=');
-            option.starts_with("--") && equals != std::string::npos) {
-            value = option.substr(equals + 1);
-            option.resize(equals);
-        }
-        const auto takeValue = [&]() -> std::string {
-            valueTaken = true;
-            if (value) {
-                return *value;
-            }
-            if (i + 1 >= arguments.size()) {
-                throw UsageError(option + " needs a value");
-            }
-            return arguments[++i];
-        };
+    // The options' texts are in helpText(), with the usage forms and the exit statuses.
+    QCommandLineParser parser;
+    for (const char* name : {"settings", "port", "baud", "pace", "gap"}) {
+        parser.addOption({QString::fromLatin1(name), {}, QStringLiteral("value")});
+    }
+    for (const char* name :
+         {"statistics", "no-statistics", "deletes", "no-deletes", "spaces", "tabs", "force",
+          "version", "version-query", "list-ports", "find-gauge"}) {
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
+    }
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("q"), QStringLiteral("quiet")}));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    QStringList line{QStringLiteral("qorb-download")};
+    for (const std::string& argument : arguments) {
+        line.append(QString::fromStdString(argument));
+    }
+    // parse(), not process(): a refused line is a usage error, status 64, and the help is ours.
+    if (!parser.parse(line)) {
+        throw UsageError(parser.errorText().toStdString());
+    }
 
-        if (option == "-" || !option.starts_with("-")) {
-            files.push_back(option);
-        } else if (option == "--help" || option == "-h") {
-            setAction(options, Action::Help, option);
-        } else if (option == "--version-query") {
-            setAction(options, Action::VersionQuery, option);
-        } else if (option == "--list-ports") {
-            setAction(options, Action::ListPorts, option);
-        } else if (option == "--find-gauge") {
-            setAction(options, Action::FindGauge, option);
-        } else if (option == "--settings") {
-            options.settingsFile = takeValue();
-        } else if (option == "--port") {
-            options.port = parsePortChoice(takeValue());
-        } else if (option == "--baud") {
-            options.baudIndex = baudIndexOf(takeValue());
-        } else if (option == "--statistics" || option == "--no-statistics") {
-            options.statistics = option == "--statistics";
-        } else if (option == "--deletes" || option == "--no-deletes") {
-            options.deletes = option == "--deletes";
-        } else if (option == "--spaces" || option == "--tabs") {
-            options.spaces = option == "--spaces";
-        } else if (option == "--force") {
+    // In the order given, so that a later choice overrides an earlier one.
+    Options options;
+    std::map<QString, qsizetype> valuesTaken;
+    for (const QString& name : parser.optionNames()) {
+        const std::string option = name.toStdString();
+        const auto value = [&] {
+            return parser.values(name).at(valuesTaken[name]++).toStdString();
+        };
+        if (option == "help" || option == "h") {
+            setAction(options, Action::Help, "--help");
+        } else if (option == "version") {
+            setAction(options, Action::Version, "--version");
+        } else if (option == "version-query") {
+            setAction(options, Action::VersionQuery, "--version-query");
+        } else if (option == "list-ports") {
+            setAction(options, Action::ListPorts, "--list-ports");
+        } else if (option == "find-gauge") {
+            setAction(options, Action::FindGauge, "--find-gauge");
+        } else if (option == "settings") {
+            options.settingsFile = value();
+        } else if (option == "port") {
+            options.port = parsePortChoice(value());
+        } else if (option == "baud") {
+            options.baudIndex = baudIndexOf(value());
+        } else if (option == "statistics" || option == "no-statistics") {
+            options.statistics = option == "statistics";
+        } else if (option == "deletes" || option == "no-deletes") {
+            options.deletes = option == "deletes";
+        } else if (option == "spaces" || option == "tabs") {
+            options.spaces = option == "spaces";
+        } else if (option == "force") {
             options.force = true;
-        } else if (option == "--quiet" || option == "-q") {
+        } else if (option == "quiet" || option == "q") {
             options.quiet = true;
-        } else if (option == "--pace") {
-            const std::string pace = takeValue();
+        } else if (option == "pace") {
+            const std::string pace = value();
             if (pace != "poll" && pace != "line") {
                 throw UsageError("--pace takes poll or line, not \"" + pace + "\"");
             }
             options.pace = pace == "line" ? Pace::Line : Pace::Poll;
-        } else if (option == "--gap") {
-            const std::string gap = takeValue();
+        } else if (option == "gap") {
+            const std::string gap = value();
             const std::optional<int> ms = wholeNumber(gap);
             if (!ms || *ms < 0 || *ms > 60000) {
                 throw UsageError("--gap takes milliseconds from 0 to 60000, not \"" + gap + "\"");
             }
             options.gapMs = *ms;
-            gapGiven = true;
-        } else {
-            throw UsageError("unknown option " + arguments[i]);
-        }
-        if (value && !valueTaken) {
-            throw UsageError(option + " takes no value");
         }
     }
 
-    if (gapGiven && options.pace != Pace::Line) {
+    if (parser.isSet(QStringLiteral("gap")) && options.pace != Pace::Line) {
         throw UsageError("--gap needs --pace line");
     }
+    const QStringList files = parser.positionalArguments();
     if (options.action == Action::Download) {
         if (files.size() != 1) {
             throw UsageError(files.empty() ? "no FILE given (- for standard output)"
                                            : "more than one FILE given");
         }
-        options.file = files.front();
+        options.file = files.front().toStdString();
     } else if (!files.empty()) {
-        throw UsageError("FILE is taken only by a download, not \"" + files.front() + "\"");
+        throw UsageError("FILE is taken only by a download, not \"" + files.front().toStdString() +
+                         "\"");
     }
     return options;
 }
@@ -169,7 +175,7 @@ unless --force is given. The choices come from avrbl.txt in the program's folder
   --deletes, --no-deletes         write the memory points marked deleted, or leave them out
   --spaces, --tabs      a blank in place of each tab, or the gauge's tabs
   --force               replace an existing FILE
-  --quiet               print errors only (no progress, no completion message)
+  -q, --quiet           print errors only (no progress, no completion message)
   --pace poll|line      poll: one step per 50 ms tick, as the window (default); line: each
                         command as soon as the reply before it is complete
   --gap MS              with --pace line: at least MS milliseconds between a reply and the next
@@ -178,12 +184,17 @@ unless --force is given. The choices come from avrbl.txt in the program's folder
   --list-ports          show the device each of "Com 1" to "Com 16" opens and the other ports
   --find-gauge          ask every listed port for its version, one at a time, and show those
                         that answer; it writes to every port it lists
-  --help                show this text
+  -h, --help            show this text
+  --version             show the program's name and version
 
 SIGINT and SIGTERM end a download after the current step, with every complete row in FILE.
 
 Exit statuses:
 )") + exitStatusTable();
+}
+
+std::string versionText() {
+    return "qorb-download " QORB_VERSION "\n";
 }
 
 }  // namespace cli

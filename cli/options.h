@@ -9,7 +9,7 @@
 
 namespace cli {
 
-enum class Action { Download, VersionQuery, ListPorts, FindGauge, Help };
+enum class Action { Download, VersionQuery, ListPorts, FindGauge, Help, Version };
 
 // Poll: one step per 50 ms tick, as the window. Line: the next command as soon as a reply is in.
 enum class Pace { Poll, Line };
@@ -49,5 +49,8 @@ PortChoice parsePortChoice(std::string_view text);
 
 // The usage, the options and the exit statuses.
 std::string helpText();
+
+// The program's name and version, one line.
+std::string versionText();
 
 }  // namespace cli

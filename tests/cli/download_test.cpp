@@ -195,6 +195,30 @@ TEST_F(DownloadTest, SignalEndsAfterTheStepWithEveryCompleteRow) {
     }
 }
 
+// The first line of a program's output, with its line end; "" when there is none.
+std::string firstLine(const std::string& text) {
+    return text.substr(0, text.find('\n') + 1);
+}
+
+// --help and --version, which help2man turns into the manual page on a build machine.
+TEST(CommandLineTest, HelpAndVersionAnswer) {
+    const testsupport::TempFolder folder;
+    const struct {
+        Arguments arguments;
+        std::string out;
+    } cases[] = {
+        {{"--version"}, "qorb-download 1.02\n"},
+        {{"--help"}, "Usage: qorb-download [options] FILE\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const std::string out = folder.file("out"), err = folder.file("err");
+        EXPECT_EQ(finish(start(c.arguments, out, err)), 0);
+        EXPECT_EQ(firstLine(readBytes(out)), c.out);
+        EXPECT_EQ(readBytes(err), "");
+    }
+}
+
 // A copy of the program in a folder of its own, with avrbl.txt and a com1 link beside it; standard
 // error on a terminal, where the progress line updates in place.
 TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
