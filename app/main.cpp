@@ -1,14 +1,20 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <optional>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/window_texts.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
 
 int main(int argc, char** argv) {
+    // Before QApplication: --help and --version need no display.
+    if (const std::optional<int> status = app::answerCommandLine(argc, argv)) {
+        return *status;
+    }
     QApplication application(argc, argv);
     const QString title = QString::fromLatin1(
         app::kApplicationTitle.data(), static_cast<qsizetype>(app::kApplicationTitle.size()));

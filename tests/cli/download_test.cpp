@@ -200,22 +200,35 @@ std::string firstLine(const std::string& text) {
     return text.substr(0, text.find('\n') + 1);
 }
 
-// --help and --version, which help2man turns into the manual page on a build machine.
-TEST(CommandLineTest, HelpAndVersionAnswer) {
+// --help and --version of both programs, which help2man turns into the manual pages on a build
+// machine without a display, and the window's refusal of an option it does not know.
+TEST(CommandLineTest, HelpAndVersionAnswerWithoutADisplay) {
+    // A platform Qt cannot load: a program that made its QApplication first would abort.
+    setenv("QT_QPA_PLATFORM", "none", 1);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
     const testsupport::TempFolder folder;
     const struct {
+        std::string program;
         Arguments arguments;
-        std::string out;
+        int status;
+        std::string out, err;
     } cases[] = {
-        {{"--version"}, "qorb-download 1.02\n"},
-        {{"--help"}, "Usage: qorb-download [options] FILE\n"},
+        // clang-format off
+        {QORB_DOWNLOAD_PATH, {"--version"}, 0, "qorb-download 1.02\n", ""},
+        {QORB_DOWNLOAD_PATH, {"--help"}, 0, "Usage: qorb-download [options] FILE\n", ""},
+        {QORB_WINDOW_PATH, {"--version"}, 0, "QORB_Memory_To_File 1.02\n", ""},
+        {QORB_WINDOW_PATH, {"-platform", "offscreen", "--help"}, 0,
+         "Usage: QORB_Memory_To_File [options]\n", ""},
+        {QORB_WINDOW_PATH, {"--bogus"}, 64, "", "QORB_Memory_To_File: unknown option --bogus\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments.back());
+        SCOPED_TRACE(c.program + " " + c.arguments.back());
         const std::string out = folder.file("out"), err = folder.file("err");
-        EXPECT_EQ(finish(start(c.arguments, out, err)), 0);
+        EXPECT_EQ(finish(start(c.arguments, out, err, c.program)), c.status);
         EXPECT_EQ(firstLine(readBytes(out)), c.out);
-        EXPECT_EQ(readBytes(err), "");
+        EXPECT_EQ(firstLine(readBytes(err)), c.err);
     }
 }
 

@@ -1,0 +1,53 @@
+#include "app/command_line.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace app {
+
+namespace {
+
+// qorb-download's usage status too: the BSD sysexits' EX_USAGE.
+constexpr int kUsageStatus = 64;
+
+constexpr char kHelp[] = R"(Usage: QORB_Memory_To_File [options]
+Copies the QORB gauge's memory points into a text file, in a window: choose the COM port and the
+baud rate, tick what the file includes and press "Memory Points To File". qorb-download does the
+same from the command line.
+
+The port, the baud rate and the check boxes are kept in avrbl.txt next to the program, or in the
+per-user folder ${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder
+cannot be written (on Windows %LOCALAPPDATA%\qorb-memory-to-file\).
+
+Options:
+  --help                show this text
+  --version             show the program's name and version
+
+Qt's own options, such as -platform NAME and -style NAME, are passed to Qt.
+)";
+
+}  // namespace
+
+std::optional<int> answerCommandLine(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (argument == "--version") {
+            std::fputs("QORB_Memory_To_File " QORB_VERSION "\n", stdout);
+            return 0;
+        }
+        if (argument.starts_with("--") && argument != "--") {
+            std::fprintf(stderr,
+                         "QORB_Memory_To_File: unknown option %s\n"
+                         "Try QORB_Memory_To_File --help.\n",
+                         argv[i]);
+            return kUsageStatus;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace app
