@@ -1,6 +1,6 @@
 // qorb-offscreen-demo: the real window driven through one memory transfer from the gauge on
-// Com 1, for machines with no screen and for the screenshot. The window itself has no command
-// line; this driver plays the operator at it.
+// Com 1, for machines with no screen and for the screenshot. The window takes no choices on its
+// command line; this driver plays the operator at it.
 
 #include <QApplication>
 #include <QCheckBox>
