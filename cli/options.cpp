@@ -161,12 +161,13 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 
 std::string helpText() {
     return std::string(R"(Usage: qorb-download [options] FILE
-       qorb-download [options] --version-query | --list-ports | --find-gauge
+  or:  qorb-download [options] --version-query | --list-ports | --find-gauge
 Downloads the gauge's statistics and memory points into FILE, the rows the window would write,
 each on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept
 unless --force is given. The choices come from avrbl.txt in the program's folder (else Com 1 at
 38400, nothing ticked); the options below override one each. avrbl.txt is never written.
 
+Options:
   --settings FILE       read the choices from this saved settings file instead
   --port P              a number or "Com N" (1 to 16, as the window maps them), or a device
                         path (/dev/ttyUSB0, COM17)
