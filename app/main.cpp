@@ -9,6 +9,7 @@
 #include "app/window_texts.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
+#include "settings/settings_folders.h"
 
 int main(int argc, char** argv) {
     // Before QApplication: --help and --version need no display.
@@ -27,7 +28,9 @@ int main(int argc, char** argv) {
 
     // Declared first, so files still open are closed after the window and the port are gone.
     pointsfile::FileTable files;
-    serial::QtSerialPort port(QApplication::applicationDirPath().toUtf8().toStdString());
+    serial::QtSerialPort port(
+        settings::settingsFoldersFor(QApplication::applicationDirPath().toUtf8().toStdString())
+            .linkFolders);
     app::Form1 window(port, files);
     window.load();
     window.show();

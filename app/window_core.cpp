@@ -7,6 +7,7 @@
 #include "serial/serial_port.h"
 #include "settings/save_command.h"
 #include "settings/settings_file.h"
+#include "settings/settings_folders.h"
 #include "view/view.h"
 
 namespace app {
@@ -15,7 +16,8 @@ WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::F
     : m_view(view), m_port(port), m_files(files), m_transfer(view, port, files) {}
 
 void WindowCore::onLoad() {
-    loadChoices(settings::settingsFilePath(m_view.programFolder()));
+    loadChoices(
+        settings::settingsFoldersFor(m_view.programFolder()).readPath(settings::kSettingsFileName));
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -37,7 +39,9 @@ void WindowCore::onUnload() {
     if (m_port.isOpen()) {
         m_port.close();
     }
-    settings::SaveSettings(m_view, m_files, settings::settingsFilePath(m_view.programFolder()));
+    settings::SaveSettings(m_view, m_files,
+                           settings::settingsFoldersFor(m_view.programFolder())
+                               .writePath(settings::kSettingsFileName));
 }
 
 void WindowCore::onSetNewBaudRate() {

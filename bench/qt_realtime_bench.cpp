@@ -45,7 +45,7 @@ std::optional<double> transferAt(int baud, int points, bool report) {
         settings << "0\r\n" << baudIndex(baud) << "\r\n1\r\n0\r\n0\r\n";
     }
     pointsfile::FileTable files;
-    serial::QtSerialPort port(folder.path().string());
+    serial::QtSerialPort port({folder.path().string()});
     app::Form1 window(port, files);
     window.setProgramFolder(folder.path().string());
     gaugesim::WindowDriver driver;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "gauge/version_query.h"
 #include "serial/port_device.h"
 #include "serial/port_selection.h"
+#include "settings/settings_folders.h"
 
 namespace cli {
 
@@ -36,23 +36,21 @@ std::vector<QSerialPortInfo> systemPortInfos() {
     return infos;
 }
 
+// The link's full path tells which folder it came from: the per-user folder or the program's.
 std::string howFound([[maybe_unused]] std::int16_t number,
-                     [[maybe_unused]] const std::string& programFolder) {
+                     [[maybe_unused]] const std::vector<std::string>& linkFolders) {
 #ifdef _WIN32
     return "the system's name";
 #else
-    const std::filesystem::path link =
-        std::filesystem::path(programFolder) / ("com" + std::to_string(number));
-    std::error_code error;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, error))) {
-        return "link " + link.string();
+    if (const std::optional<std::string> link = serial::comLink(number, linkFolders)) {
+        return "link " + *link;
     }
     return "number " + std::to_string(number) + " in the system's list";
 #endif
 }
 
 // Every port the numbers reach, then the system's ports that none of them reaches.
-std::vector<PortFound> listedPorts(const std::string& programFolder,
+std::vector<PortFound> listedPorts(const std::vector<std::string>& linkFolders,
                                    const std::vector<QSerialPortInfo>& infos) {
     std::vector<std::string> locations;
     locations.reserve(infos.size());
@@ -62,8 +60,8 @@ std::vector<PortFound> listedPorts(const std::string& programFolder,
     std::vector<PortFound> ports;
     for (std::int16_t number = serial::kFirstPortNumber; number <= serial::kLastPortNumber;
          ++number) {
-        if (const auto device = serial::portDevice(number, programFolder, locations)) {
-            ports.push_back({number, *device, howFound(number, programFolder)});
+        if (const auto device = serial::portDevice(number, linkFolders, locations)) {
+            ports.push_back({number, *device, howFound(number, linkFolders)});
         }
     }
     for (const std::string& location : locations) {
@@ -150,7 +148,13 @@ ExitStatus runVersionQuery(const Options& options, const std::string& programFol
 ExitStatus runListPorts(const std::string& programFolder) {
     const std::vector<QSerialPortInfo> infos = systemPortInfos();
     bool othersHeaded = false;
-    for (const PortFound& port : listedPorts(programFolder, infos)) {
+    const settings::SettingsFolders folders = settings::settingsFoldersFor(programFolder);
+    std::string searched;
+    for (const std::string& folder : folders.linkFolders) {
+        searched += (searched.empty() ? "" : ", then ") + folder;
+    }
+    std::printf("comN links are looked for in %s\n", searched.c_str());
+    for (const PortFound& port : listedPorts(folders.linkFolders, infos)) {
         if (port.number == 0 && !othersHeaded) {
             std::printf("Other ports, for --port PATH:\n");
             othersHeaded = true;
@@ -165,7 +169,8 @@ ExitStatus runListPorts(const std::string& programFolder) {
 
 ExitStatus runFindGauge(const Options& options, const std::string& programFolder) {
     bool found = false;
-    for (const PortFound& port : listedPorts(programFolder, systemPortInfos())) {
+    const settings::SettingsFolders folders = settings::settingsFoldersFor(programFolder);
+    for (const PortFound& port : listedPorts(folders.linkFolders, systemPortInfos())) {
         Options choice = options;
         choice.port = PortChoice{std::nullopt, port.device};
         Session session(choice, programFolder);

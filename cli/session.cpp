@@ -1,6 +1,7 @@
 #include "cli/session.h"
 
 #include "settings/settings_file.h"
+#include "settings/settings_folders.h"
 
 namespace cli {
 
@@ -8,7 +9,8 @@ Session::Session(const Options& options, const std::string& programFolder,
                  const std::string& pointsFilePath)
     : m_options(options),
       m_view(programFolder, pointsFilePath),
-      m_port(programFolder),
+      m_folders(settings::settingsFoldersFor(programFolder)),
+      m_port(m_folders.linkFolders),
       m_core(m_view, m_port, m_files) {
     m_view.onTick([this](view::Timer timer) {
         if (timer == view::Timer::timerCheckData && m_pollTick) {
@@ -26,7 +28,7 @@ Session::~Session() {
 
 bool Session::connect(std::string& failure) {
     m_core.loadChoices(m_options.settingsFile.empty()
-                           ? settings::settingsFilePath(m_view.programFolder())
+                           ? m_folders.readPath(settings::kSettingsFileName)
                            : m_options.settingsFile);
     applyChoices();
     m_core.onSetNewBaudRate();

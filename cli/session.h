@@ -8,6 +8,7 @@
 #include "cli/options.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
+#include "settings/settings_folders.h"
 
 namespace cli {
 
@@ -43,6 +44,7 @@ private:
 
     const Options& m_options;
     ConsoleView m_view;
+    settings::SettingsFolders m_folders;
     serial::QtSerialPort m_port;
     pointsfile::FileTable m_files;
     app::WindowCore m_core;

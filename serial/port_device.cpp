@@ -31,9 +31,6 @@ std::string_view significantDigits(std::string_view digits) {
 // fails naming the device the operator chose instead of quietly taking another port.
 std::optional<std::string> linkedDevice(const std::filesystem::path& link) {
     std::error_code error;
-    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(link, error))) {
-        return std::nullopt;
-    }
     const std::filesystem::path canonical = std::filesystem::canonical(link, error);
     if (!error) {
         return canonical.string();
@@ -85,8 +82,23 @@ bool devicePathLess(const std::string& left, const std::string& right) {
     return j == right.size() && i == left.size() && left < right;
 }
 
+std::optional<std::string> comLink([[maybe_unused]] std::int16_t number,
+                                   [[maybe_unused]] const std::vector<std::string>& linkFolders) {
+#ifndef _WIN32
+    for (const std::string& folder : linkFolders) {
+        const std::filesystem::path link =
+            std::filesystem::path(folder) / ("com" + std::to_string(number));
+        std::error_code error;
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(link, error))) {
+            return link.string();
+        }
+    }
+#endif
+    return std::nullopt;
+}
+
 std::optional<std::string> portDevice(
-    std::int16_t number, [[maybe_unused]] const std::string& programFolder,
+    std::int16_t number, [[maybe_unused]] const std::vector<std::string>& linkFolders,
     [[maybe_unused]] const std::vector<std::string>& systemPorts) {
     if (number < kFirstPortNumber || number > kLastPortNumber) {
         return std::nullopt;
@@ -94,10 +106,10 @@ std::optional<std::string> portDevice(
 #ifdef _WIN32
     return "COM" + std::to_string(number);
 #else
-    const std::filesystem::path link =
-        std::filesystem::path(programFolder) / ("com" + std::to_string(number));
-    if (auto device = linkedDevice(link)) {
-        return device;
+    if (const std::optional<std::string> link = comLink(number, linkFolders)) {
+        if (auto device = linkedDevice(*link)) {
+            return device;
+        }
     }
     std::vector<std::string> ports = systemPorts;
     std::sort(ports.begin(), ports.end(), devicePathLess);

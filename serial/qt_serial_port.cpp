@@ -52,7 +52,8 @@ std::vector<std::string> systemPorts() {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(std::string programFolder) : m_programFolder(std::move(programFolder)) {
+QtSerialPort::QtSerialPort(std::vector<std::string> linkFolders)
+    : m_linkFolders(std::move(linkFolders)) {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
 }
@@ -103,10 +104,14 @@ void QtSerialPort::openDevice() {
         throw PortError("Cannot open " + describePort() + ": port numbers run from 1 to 16");
     } else {
         const std::optional<std::string> device =
-            portDevice(m_portNumber, m_programFolder, systemPorts());
+            portDevice(m_portNumber, m_linkFolders, systemPorts());
         if (!device) {
+            std::string folders;
+            for (const std::string& folder : m_linkFolders) {
+                folders += (folders.empty() ? "" : " or ") + folder;
+            }
             throw PortError("Cannot open " + describePort() + ": no link com" +
-                            std::to_string(m_portNumber) + " in " + m_programFolder +
+                            std::to_string(m_portNumber) + " in " + folders +
                             " and no such serial port on this system");
         }
         m_device = *device;
@@ -201,10 +206,13 @@ void QtSerialPort::writeText(std::string_view text) {
 
 std::string QtSerialPort::readAllPending() {
     failUnlessOpen("read from");
-    // Each round takes what the system holds now; none of them waits.
+#ifndef Q_OS_WIN
+    // Each round takes what the system holds now; none of them waits. On Windows the event loop's
+    // overlapped reads fill the buffer, and a wait of our own would take their results from them.
     while (m_port.waitForReadyRead(0)) {
     }
     failUnlessOpen("read from");
+#endif
     const QByteArray bytes = m_port.readAll();
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

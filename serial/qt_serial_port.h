@@ -7,18 +7,20 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "serial/line_settings.h"
 #include "serial/serial_port.h"
 
 namespace serial {
 
-// The serial port on QSerialPort. "Com n" maps to a device as portDevice() says; the program's
-// folder holds the comN links. Works with or without a running event loop: reads and writes pull
-// and push the bytes themselves instead of waiting for notifications.
+// The serial port on QSerialPort. "Com n" maps to a device as portDevice() says, with the comN
+// links looked for in the given folders in turn. On POSIX systems it works with or without a
+// running event loop: reads and writes pull and push the bytes themselves instead of waiting for
+// notifications. On Windows input reaches it through the event loop.
 class QtSerialPort : public SerialPort {
 public:
-    explicit QtSerialPort(std::string programFolder);
+    explicit QtSerialPort(std::vector<std::string> linkFolders);
 
     void setPortNumber(std::int16_t number) override;
     // A device that the next opens take whatever the port number says, for a port the sixteen
@@ -51,7 +53,7 @@ private:
     void failUnlessOpen(std::string_view action);
     std::string describePort() const;
 
-    std::string m_programFolder;
+    std::vector<std::string> m_linkFolders;
     std::int16_t m_portNumber = 1;
     LineSettings m_lineSettings;
     std::int32_t m_integerOption = 0;

@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
 
     // As in the program: files outlive the window and the port.
     pointsfile::FileTable files;
-    serial::QtSerialPort port(folder.toUtf8().toStdString());
+    serial::QtSerialPort port({folder.toUtf8().toStdString()});
     app::Form1 window(port, files);
     window.setProgramFolder(folder.toUtf8().toStdString());
     window.load();

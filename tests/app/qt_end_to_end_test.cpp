@@ -87,7 +87,7 @@ protected:
     std::filesystem::path settingsFile = folder.path() / "avrbl.txt";
     std::optional<testsupport::SimProcess> gauge;
     pointsfile::FileTable files;
-    serial::QtSerialPort port{folder.path().string()};
+    serial::QtSerialPort port{std::vector<std::string>{folder.path().string()}};
     std::unique_ptr<app::Form1> window;
     WindowDriver driver;
     std::size_t m_boxesTaken = 0;
@@ -225,10 +225,12 @@ TEST_F(EndToEnd, SettingsThatCannotBeReadOrWrittenLeaveTheProgramGoingOn) {
     window->SaveMenu->trigger();
     EXPECT_EQ(readBytes(copy), "0\r\n3\r\n0\r\n0\r\n0\r\n");
 
-    window->setProgramFolder("/proc");
+    // A program folder the user can write keeps the settings even when they cannot be saved there.
+    std::filesystem::remove_all(settingsFile);
+    std::filesystem::create_directory(settingsFile);
     window->show();
     EXPECT_TRUE(window->close());
-    EXPECT_EQ(nextBox(), "An error occured while saving file /proc/avrbl.txt");
+    EXPECT_EQ(nextBox(), "An error occured while saving file " + settingsFile.string());
     window->show();
     EXPECT_TRUE(window->close());  // the shut-down runs once
     EXPECT_EQ(driver.boxes().size(), 2u);

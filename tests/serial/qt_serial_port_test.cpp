@@ -29,7 +29,7 @@ TEST(QtSerialPort, FailedOpensNameThePortAppliedGaugeAnswersAndALostLineNeverSpi
     testsupport::TempFolder folder;
     testsupport::SimProcess sim(
         {"--link", folder.file("com1"), "--log", "--version-text", "V\t1.0\xB0"});
-    serial::QtSerialPort port(folder.path().string());
+    serial::QtSerialPort port({folder.path().string()});
     std::filesystem::create_symlink(folder.file("unplugged"), folder.path() / "com3");
     const std::pair<std::int16_t, std::string> failures[] = {
         {3, "3 (" + folder.file("unplugged") + "): "}, {16, "16: no link"}, {17, "17: "}};
@@ -44,7 +44,7 @@ TEST(QtSerialPort, FailedOpensNameThePortAppliedGaugeAnswersAndALostLineNeverSpi
     view.selectListEntry(view::List::Combo1, 0);
     view.selectListEntry(view::List::Combo2, 3);
     const int line = ::open(sim.ptyPath().c_str(), O_RDONLY | O_NOCTTY);  // before the port's own
-    serial::QtSerialPort otherProgram(folder.path().string());
+    serial::QtSerialPort otherProgram({folder.path().string()});
     serial::PortState state;
     otherProgram.open();
     serial::ApplyPortSettings(view, port, state);
