@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace app {
 
 namespace {
@@ -26,11 +30,28 @@ Options:
 Qt's own options, such as -platform NAME and -style NAME, are passed to Qt.
 )";
 
+// A Windows program of the window kind has no console: unless its output is redirected, print into
+// the console it was started from.
+void useStartingConsole() {
+#ifdef _WIN32
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    const bool redirected = output != nullptr && output != INVALID_HANDLE_VALUE &&
+                            GetFileType(output) != FILE_TYPE_UNKNOWN;
+    if (!redirected && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
+}
+
 }  // namespace
 
 std::optional<int> answerCommandLine(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
+        if (argument.starts_with("--") && argument != "--") {
+            useStartingConsole();
+        }
         if (argument == "--help") {
             std::fputs(kHelp, stdout);
             return 0;

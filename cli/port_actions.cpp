@@ -149,11 +149,13 @@ ExitStatus runListPorts(const std::string& programFolder) {
     const std::vector<QSerialPortInfo> infos = systemPortInfos();
     bool othersHeaded = false;
     const settings::SettingsFolders folders = settings::settingsFoldersFor(programFolder);
+#ifndef _WIN32
     std::string searched;
     for (const std::string& folder : folders.linkFolders) {
         searched += (searched.empty() ? "" : ", then ") + folder;
     }
     std::printf("comN links are looked for in %s\n", searched.c_str());
+#endif
     for (const PortFound& port : listedPorts(folders.linkFolders, infos)) {
         if (port.number == 0 && !othersHeaded) {
             std::printf("Other ports, for --port PATH:\n");
