@@ -11,7 +11,7 @@ endif()
 include(GNUInstallDirs)
 
 set(QORB_PACKAGE_NAME qorb-memory-to-file)
-set(QORB_DESKTOP_ID com.harlundinstruments.QorbMemoryToFile)
+set(QORB_DESKTOP_ID org.example.QorbMemoryToFile)
 set(QORB_PACKAGE_MAINTAINER
     "QORB Memory to File developers <qorb-memory-to-file@example.org>")
 set(QORB_PACKAGE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/${QORB_PACKAGE_NAME})
