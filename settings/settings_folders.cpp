@@ -38,7 +38,7 @@ std::string pathInFolder(std::string_view folder, std::string_view fileName) {
 }
 
 std::string SettingsFolders::readPath(std::string_view fileName) const {
-    const std::string own = pathInFolder(home, fileName);
+    std::string own = pathInFolder(home, fileName);
     if (startingPoint.empty() || exists(own)) {
         return own;
     }
