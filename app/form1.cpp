@@ -4,12 +4,22 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
 #include <exception>
 
+#include "serial/serial_port.h"
+
 namespace app {
+
+namespace {
+
+constexpr view::Timer kTimers[] = {view::Timer::timerCheckData, view::Timer::tmrCheckTimeout,
+                                   view::Timer::tmrVersion, view::Timer::tmrReplyGap};
+
+}  // namespace
 
 Form1::Form1(serial::SerialPort& port, pointsfile::FileTable& files, QWidget* parent)
     : QMainWindow(parent), m_core(*this, port, files) {
@@ -20,7 +30,7 @@ Form1::Form1(serial::SerialPort& port, pointsfile::FileTable& files, QWidget* pa
     m_scale = fittingScale();
     placeControls();
     orderTabs();
-    connectEvents();
+    connectEvents(port);
     Combo1->setFocus();
 }
 
@@ -43,7 +53,8 @@ void Form1::guarded(const std::function<void()>& handler) {
     }
 }
 
-void Form1::connectEvents() {
+void Form1::connectEvents(serial::SerialPort& port) {
+    using driver::WindowCore;
     const auto forward = [this](auto* sender, auto signal, void (WindowCore::*handler)()) {
         connect(sender, signal, this,
                 [this, handler] { guarded([this, handler] { (m_core.*handler)(); }); });
@@ -58,11 +69,16 @@ void Form1::connectEvents() {
     forward(ExitMenu, &QAction::triggered, &WindowCore::onExit);
     forward(InfoMenu, &QAction::triggered, &WindowCore::onInfoMenu);
 
-    for (const view::Timer which :
-         {view::Timer::timerCheckData, view::Timer::tmrCheckTimeout, view::Timer::tmrVersion}) {
+    for (const view::Timer which : kTimers) {
         connect(timer(which), &QTimer::timeout, this,
                 [this, which] { guarded([this, which] { m_core.onTimerTick(which); }); });
     }
+    // The port may outlive the window: a notice that comes after it finds nobody to tell.
+    port.onInputArrived([window = QPointer<Form1>(this)] {
+        if (window) {
+            window->guarded([&window] { window->m_core.onInputArrived(); });
+        }
+    });
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -77,8 +93,7 @@ void Form1::unloadWindow() {
 
 void Form1::endProgram() {
     m_ended = true;
-    for (const view::Timer which :
-         {view::Timer::timerCheckData, view::Timer::tmrCheckTimeout, view::Timer::tmrVersion}) {
+    for (const view::Timer which : kTimers) {
         timer(which)->stop();
     }
     QCoreApplication::exit(0);

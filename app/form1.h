@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_core.h"
+#include "driver/window_core.h"
 #include "view/view.h"
 
 class QAction;
@@ -101,6 +101,7 @@ public:
     QTimer* timerCheckData = nullptr;
     QTimer* tmrCheckTimeout = nullptr;
     QTimer* tmrVersion = nullptr;
+    QTimer* tmrReplyGap = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,7 +122,7 @@ private:
     double fittingScale() const;
     void placeControls();
     void orderTabs();
-    void connectEvents();
+    void connectEvents(serial::SerialPort& port);
 
     // Every event reaches the core through here: an exception that no handler caught is shown
     // in a message box and the program goes on. Nothing runs once the program has ended.
@@ -132,7 +133,7 @@ private:
     QComboBox* list(view::List list) const;
     QTimer* timer(view::Timer timer) const;
 
-    WindowCore m_core;
+    driver::WindowCore m_core;
     QWidget* m_client = nullptr;
     std::vector<Placement> m_placements;
     // Controls whose caption must show whole.

@@ -19,7 +19,7 @@
 #include <cmath>
 
 #include "app/qt_output_label.h"
-#include "app/window_texts.h"
+#include "driver/window_texts.h"
 
 namespace app {
 
@@ -98,7 +98,8 @@ QTimer* windowTimer(QObject* parent, const char* name) {
 }  // namespace
 
 void Form1::createControls() {
-    setWindowTitle(QString::fromLatin1(kCaption.data(), static_cast<qsizetype>(kCaption.size())));
+    setWindowTitle(QString::fromLatin1(driver::kCaption.data(),
+                                       static_cast<qsizetype>(driver::kCaption.size())));
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
@@ -139,6 +140,7 @@ void Form1::createControls() {
     timerCheckData = windowTimer(this, "timerCheckData");
     tmrCheckTimeout = windowTimer(this, "tmrCheckTimeout");
     tmrVersion = windowTimer(this, "tmrVersion");
+    tmrReplyGap = windowTimer(this, "tmrReplyGap");
 
     m_placements = {
         {Frame1, 360, 360, 2655, 2175},

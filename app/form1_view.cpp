@@ -14,7 +14,7 @@
 
 #include "app/qt_display_text.h"
 #include "app/qt_name_only_icon_provider.h"
-#include "app/window_texts.h"
+#include "driver/window_texts.h"
 #include "view/view_error.h"
 
 namespace app {
@@ -86,6 +86,8 @@ QTimer* Form1::timer(view::Timer which) const {
             return tmrCheckTimeout;
         case view::Timer::tmrVersion:
             return tmrVersion;
+        case view::Timer::tmrReplyGap:
+            return tmrReplyGap;
     }
     return tmrVersion;
 }
@@ -179,7 +181,7 @@ void Form1::setTimerRunning(view::Timer which, bool running) {
 
 void Form1::showMessageBox(std::string_view text, view::MessageIcon icon) {
     QMessageBox box(this);
-    box.setWindowTitle(fromLatin1(kApplicationTitle));
+    box.setWindowTitle(fromLatin1(driver::kApplicationTitle));
     box.setTextFormat(Qt::PlainText);
     box.setText(messageText(text));
     box.setIcon(icon == view::MessageIcon::Exclamation ? QMessageBox::Warning

@@ -6,7 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/form1.h"
-#include "app/window_texts.h"
+#include "driver/window_texts.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
 #include "settings/settings_folders.h"
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     const QString title = QString::fromLatin1(
-        app::kApplicationTitle.data(), static_cast<qsizetype>(app::kApplicationTitle.size()));
+        driver::kApplicationTitle.data(), static_cast<qsizetype>(driver::kApplicationTitle.size()));
     QApplication::setApplicationName(title);
     // No display name: the platform would append it to the window's caption.
     QIcon icon;

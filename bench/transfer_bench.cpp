@@ -35,6 +35,7 @@ public:
         piece.swap(m_pending);
         return piece;
     }
+    void onInputArrived(std::function<void()> /*handler*/) override {}
 
 private:
     gaugesim::GaugeModel m_gauge;

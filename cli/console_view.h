@@ -50,7 +50,7 @@ public:
 
 private:
     static constexpr std::size_t kLabels = 5;
-    static constexpr std::size_t kTimers = 3;
+    static constexpr std::size_t kTimers = 4;
 
     std::string m_programFolder;
     std::string m_pointsFilePath;

@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 
-#include "cli/line_pacer.h"
 #include "cli/progress_line.h"
 #include "cli/session.h"
 #include "cli/stop_signals.h"
@@ -74,10 +73,6 @@ ExitStatus runDownload(const Options& options, const std::string& programFolder)
         stopSignal = signal;
         loop.quit();
     });
-    std::unique_ptr<LinePacer> pacer;
-    if (options.pace == Pace::Line) {
-        pacer = std::make_unique<LinePacer>(session, options.gapMs);
-    }
     std::unique_ptr<ProgressLine> progress;
     QTimer progressTimer;
     if (!options.quiet && isTerminal(stderr)) {
@@ -88,9 +83,6 @@ ExitStatus runDownload(const Options& options, const std::string& programFolder)
     }
 
     session.pressGetMemoryPoints();
-    if (pacer) {
-        pacer->kick();
-    }
     if (!endMessage) {
         loop.exec();
     }

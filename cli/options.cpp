@@ -131,7 +131,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             if (pace != "poll" && pace != "line") {
                 throw UsageError("--pace takes poll or line, not \"" + pace + "\"");
             }
-            options.pace = pace == "line" ? Pace::Line : Pace::Poll;
+            options.pace = pace == "line" ? driver::Pace::Line : driver::Pace::Poll;
         } else if (option == "gap") {
             const std::string gap = value();
             const std::optional<int> ms = wholeNumber(gap);
@@ -142,7 +142,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         }
     }
 
-    if (parser.isSet(QStringLiteral("gap")) && options.pace != Pace::Line) {
+    if (parser.isSet(QStringLiteral("gap")) && options.pace != driver::Pace::Line) {
         throw UsageError("--gap needs --pace line");
     }
     const QStringList files = parser.positionalArguments();

@@ -7,12 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "driver/pacer.h"
+
 namespace cli {
 
 enum class Action { Download, VersionQuery, ListPorts, FindGauge, Help, Version };
-
-// Poll: one step per 50 ms tick, as the window. Line: the next command as soon as a reply is in.
-enum class Pace { Poll, Line };
 
 // Where the gauge is: a "Com N" number, or a device the sixteen numbers do not reach.
 struct PortChoice {
@@ -32,7 +31,7 @@ struct Options {
     std::optional<bool> spaces;
     bool force = false;
     bool quiet = false;
-    Pace pace = Pace::Poll;
+    driver::Pace pace = driver::Pace::Poll;
     int gapMs = 0;
 };
 

@@ -8,7 +8,7 @@
 
 namespace cli {
 
-ProgressLine::ProgressLine(const gauge::Transfer& transfer, Pace pace, std::FILE* terminal)
+ProgressLine::ProgressLine(const gauge::Transfer& transfer, driver::Pace pace, std::FILE* terminal)
     : m_transfer(transfer), m_pace(pace), m_terminal(terminal), m_since(Clock::now()) {}
 
 void ProgressLine::redraw(Clock::time_point now) {
@@ -30,7 +30,7 @@ void ProgressLine::redraw(Clock::time_point now) {
     // At the poll pace each point takes two ticks; at the line pace the rate so far tells.
     const int left = announced > received ? announced - received : 0;
     double secondsLeft = 0;
-    if (m_pace == Pace::Poll) {
+    if (m_pace == driver::Pace::Poll) {
         secondsLeft = left * 2.0 * serial::kPollPeriodMs / 1000.0;
     } else if (rate > 0) {
         secondsLeft = left / rate;

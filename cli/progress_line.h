@@ -18,7 +18,7 @@ class ProgressLine {
 public:
     using Clock = std::chrono::steady_clock;
 
-    ProgressLine(const gauge::Transfer& transfer, Pace pace, std::FILE* terminal);
+    ProgressLine(const gauge::Transfer& transfer, driver::Pace pace, std::FILE* terminal);
 
     void redraw(Clock::time_point now);
     // Clears the line, so the end message starts on a clean one.
@@ -26,7 +26,7 @@ public:
 
 private:
     const gauge::Transfer& m_transfer;
-    Pace m_pace;
+    driver::Pace m_pace;
     std::FILE* m_terminal;
     // The first sight of the current section: the rate counts from there.
     bool m_sawMemory = false;

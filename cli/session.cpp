@@ -12,13 +12,9 @@ Session::Session(const Options& options, const std::string& programFolder,
       m_folders(settings::settingsFoldersFor(programFolder)),
       m_port(m_folders.linkFolders),
       m_core(m_view, m_port, m_files) {
-    m_view.onTick([this](view::Timer timer) {
-        if (timer == view::Timer::timerCheckData && m_pollTick) {
-            m_pollTick();
-        } else {
-            m_core.onTimerTick(timer);
-        }
-    });
+    m_view.onTick([this](view::Timer timer) { m_core.onTimerTick(timer); });
+    m_port.onInputArrived([this] { m_core.onInputArrived(); });
+    m_core.choosePace(options.pace, options.gapMs);
 }
 
 Session::~Session() {

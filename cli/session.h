@@ -1,11 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
-#include "app/window_core.h"
 #include "cli/console_view.h"
 #include "cli/options.h"
+#include "driver/window_core.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
 #include "settings/settings_folders.h"
@@ -13,8 +12,8 @@
 namespace cli {
 
 // The window's core behind the console view: the settings read, the port chosen, probed and
-// opened, the transfer, the version query and the timers, all as the window has them. The
-// window's unload is never run, so the settings are never saved.
+// opened, the transfer at the pace the command line chose, the version query and the timers, all
+// as the window has them. The window's unload is never run, so the settings are never saved.
 class Session {
 public:
     Session(const Options& options, const std::string& programFolder,
@@ -26,16 +25,11 @@ public:
     // The settings file, then the command line's choices over it, then the window's apply step.
     // False when the port cannot be opened; `failure` then says why.
     bool connect(std::string& failure);
-    // Takes the 50 ms tick, for a front end that runs the poll step at moments of its own.
-    void onPollTick(std::function<void()> handler) { m_pollTick = std::move(handler); }
-    // The 50 ms tick's action: one step of the transfer.
-    void pollStep() { m_core.onTimerTick(view::Timer::timerCheckData); }
     void pressGetMemoryPoints() { m_core.onGetMemoryPoints(); }
     void pressGetVersion() { m_core.onGetVersion(); }
     void closePort();
 
     ConsoleView& view() { return m_view; }
-    serial::QtSerialPort& port() { return m_port; }
     pointsfile::FileTable& files() { return m_files; }
     const gauge::Transfer& transfer() const { return m_core.transfer(); }
 
@@ -47,8 +41,7 @@ private:
     settings::SettingsFolders m_folders;
     serial::QtSerialPort m_port;
     pointsfile::FileTable m_files;
-    app::WindowCore m_core;
-    std::function<void()> m_pollTick;
+    driver::WindowCore m_core;
 };
 
 }  // namespace cli

@@ -33,16 +33,16 @@ void Transfer::startUp() {
     m_reply.reset();
 }
 
-void Transfer::press() {
+bool Transfer::press() {
     std::optional<std::string> chosen;
     try {
         chosen = m_view.askSaveFileName(view::SaveDialog::CD, pointsFileDialog());
     } catch (const std::exception&) {
         // A dialog that fails ends the press silently, like a cancel.
-        return;
+        return false;
     }
     if (!chosen) {
-        return;
+        return false;
     }
     // The dialog let ticks run: the transfer that was running may have ended meanwhile.
     if (running()) {
@@ -50,10 +50,10 @@ void Transfer::press() {
         m_state = kIdle;
         closePointsFile();
     }
-    beginTransfer(*chosen);
+    return beginTransfer(*chosen);
 }
 
-void Transfer::beginTransfer(const std::string& path) {
+bool Transfer::beginTransfer(const std::string& path) {
     m_view.setProgressPosition(0);
     const bool withStatistics = isOn(m_view.checkBoxValue(view::CheckBox::chkIncludeStatistics));
     try {
@@ -61,11 +61,12 @@ void Transfer::beginTransfer(const std::string& path) {
     } catch (const pointsfile::FileError& error) {
         m_state = kIdle;
         tell(std::string(kUnableToOpen) + path + ": " + error.reason());
-        return;
+        return false;
     }
     m_state = withStatistics ? kStatisticsFirstState : kMemoryFirstState;
     m_discardBeforeFirstCommand = true;
     m_watchdog.start();
+    return true;
 }
 
 void Transfer::pollTick(bool portValid) {

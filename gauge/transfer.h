@@ -33,8 +33,9 @@ public:
 
     // The window's load: idle, with an empty reply.
     void startUp();
-    // "Memory Points To File": asks for the file, opens it and starts the sequence.
-    void press();
+    // "Memory Points To File": asks for the file, opens it and starts the sequence. True when a
+    // transfer began.
+    bool press();
     // timerCheckData: the one action of the current state. Does nothing while the port is not
     // valid, while idle, and while one of the transfer's own message boxes is open.
     void pollTick(bool portValid);
@@ -53,7 +54,7 @@ public:
 private:
     enum class Section { Statistics, Memory };
 
-    void beginTransfer(const std::string& path);
+    bool beginTransfer(const std::string& path);
     void step();
     void send(std::string_view command, std::int16_t next);
     void openingStep(std::int16_t next);

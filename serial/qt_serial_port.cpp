@@ -56,6 +56,11 @@ QtSerialPort::QtSerialPort(std::vector<std::string> linkFolders)
     : m_linkFolders(std::move(linkFolders)) {
     QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
+    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, [this] {
+        if (m_inputArrived) {
+            m_inputArrived();
+        }
+    });
 }
 
 void QtSerialPort::setPortNumber(std::int16_t number) {
@@ -76,10 +81,6 @@ std::string QtSerialPort::describePort() const {
     }
     std::string text = "Com " + std::to_string(m_portNumber);
     return m_device.empty() ? text : text + " (" + m_device + ")";
-}
-
-void QtSerialPort::onInputArrived(std::function<void()> handler) {
-    QObject::connect(&m_port, &QSerialPort::readyRead, &m_port, std::move(handler));
 }
 
 void QtSerialPort::open() {

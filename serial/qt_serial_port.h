@@ -26,8 +26,6 @@ public:
     // A device that the next opens take whatever the port number says, for a port the sixteen
     // numbers do not reach; empty gives the number its say again.
     void setDevicePath(std::string device) { m_devicePath = std::move(device); }
-    // Called when input arrives, for a caller that steps as soon as a reply is in.
-    void onInputArrived(std::function<void()> handler);
     void setLineSettings(std::string_view settings) override;
     void setIntegerOption(std::int32_t value) override { m_integerOption = value; }
 
@@ -37,6 +35,9 @@ public:
 
     void writeText(std::string_view text) override;
     std::string readAllPending() override;
+    void onInputArrived(std::function<void()> handler) override {
+        m_inputArrived = std::move(handler);
+    }
 
     std::int16_t portNumber() const { return m_portNumber; }
     const LineSettings& lineSettings() const { return m_lineSettings; }
@@ -62,6 +63,7 @@ private:
     std::string m_openFailure;
     // Why the line was lost under an open port; reported once by the next read or write.
     std::string m_lostReason;
+    std::function<void()> m_inputArrived;
     QSerialPort m_port;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,9 @@ public:
     virtual void writeText(std::string_view text) = 0;
     // Returns at once with every byte received since the last read; empty when nothing came.
     virtual std::string readAllPending() = 0;
+    // Called when input arrives, also inside a read, so a reply can be taken as soon as it is in;
+    // the handler replaces any before it, and an empty one ends the calls.
+    virtual void onInputArrived(std::function<void()> handler) = 0;
 };
 
 }  // namespace serial

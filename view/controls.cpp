@@ -32,6 +32,8 @@ std::string_view controlName(Timer timer) {
             return "tmrCheckTimeout";
         case Timer::tmrVersion:
             return "tmrVersion";
+        case Timer::tmrReplyGap:
+            return "tmrReplyGap";
     }
     return "timer";
 }

@@ -14,7 +14,8 @@ enum class Label {
 };
 enum class CheckBox { chkIncludeStatistics, chkIncludeDeletedItem, CheckUseSpaceDelimiters };
 enum class List { Combo1, Combo2 };
-enum class Timer { timerCheckData, tmrCheckTimeout, tmrVersion };
+// tmrReplyGap keeps the line pace's gap between a reply and the next command.
+enum class Timer { timerCheckData, tmrCheckTimeout, tmrVersion, tmrReplyGap };
 enum class SaveDialog { CD, BrowseDialog };
 enum class MessageIcon { None, Exclamation };
 

@@ -125,7 +125,8 @@ TEST_F(Form1Test, EveryControlInItsPlaceWithItsCaptionUnderTheTitleAndMenuWithPr
               "FileMenu File , InfoMenu Info , OpenMenu &Open "
               "Ctrl+O, SaveMenu &Save Ctrl+S, ExitMenu E&xit Ctrl+X");
     // A coarse timer may fire 5 % early, which would cut the 4 s watchdog short.
-    for (const QTimer* timer : {window.timerCheckData, window.tmrCheckTimeout, window.tmrVersion}) {
+    for (const QTimer* timer :
+         {window.timerCheckData, window.tmrCheckTimeout, window.tmrVersion, window.tmrReplyGap}) {
         EXPECT_EQ(timer->timerType(), Qt::PreciseTimer);
         EXPECT_FALSE(timer->isActive());
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include "serial/line_settings.h"
 #include "serial/port_error.h"
@@ -9,8 +11,9 @@
 
 namespace testsupport {
 
-// A serial port whose far end is the gauge model: replies are pending once a command is written,
-// read whole or in pieces as a slow line delivers them. Faults: a missing or busy port, a pull-out.
+// A serial port whose far end is the gauge model: replies are pending once a command is written, or
+// held until let in, read whole or in pieces as a slow line delivers them. Faults: a busy port, a
+// pull-out.
 class FakePort : public serial::SerialPort {
 public:
     explicit FakePort(gaugesim::GaugeConfig config = {}) : m_gauge(std::move(config)) {}
@@ -24,23 +27,20 @@ public:
         refuseIf(m_open, "change the line settings of");
         m_lineSettings = serial::parseLineSettings(settings);
     }
-    void setIntegerOption(std::int32_t value) override { m_integerOption = value; }
+    void setIntegerOption(std::int32_t /*value*/) override {}
     void open() override {
-        refuseIf(m_open || !m_portExists || m_heldElsewhere, "open");
+        refuseIf(m_open || m_heldElsewhere, "open");
         m_open = true;
         m_unplugged = false;
         ++m_openCount;
     }
-    void close() override {
-        m_closeCount += m_open ? 1 : 0;
-        m_open = false;
-    }
+    void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
     void writeText(std::string_view text) override {
         m_open = m_open && !m_unplugged;
         refuseIf(!m_open, "write to");
         m_written += text;
-        m_pending += m_gauge.receive(text);
+        (m_holding ? m_held : m_pending) += m_gauge.receive(text);
     }
     std::string readAllPending() override {
         m_open = m_open && !m_unplugged;
@@ -50,11 +50,19 @@ public:
         m_pending.erase(0, piece.size());
         return piece;
     }
+    void onInputArrived(std::function<void()> handler) override { m_told = std::move(handler); }
 
     gaugesim::GaugeModel& gauge() { return m_gauge; }
     void injectInput(std::string_view text) { m_pending += text; }
     void setPieceSize(std::size_t bytes) { m_pieceSize = bytes; }
-    void setPortExists(bool exists) { m_portExists = exists; }
+    void holdReplies() { m_holding = true; }
+    // The replies held so far arrive, told of unless `told` is false (a notice gone astray).
+    void letRepliesIn(bool told = true) {
+        m_pending += std::exchange(m_held, {});
+        if (told && m_told) {
+            m_told();
+        }
+    }
     void setHeldByAnotherProgram(bool held) { m_heldElsewhere = held; }
     // The next read or write fails and the port closes.
     void unplug() { m_unplugged = true; }
@@ -63,9 +71,7 @@ public:
     const std::string& pending() const { return m_pending; }
     std::int16_t portNumber() const { return m_portNumber; }
     const std::optional<serial::LineSettings>& lineSettings() const { return m_lineSettings; }
-    std::int32_t integerOption() const { return m_integerOption; }
     int openCount() const { return m_openCount; }
-    int closeCount() const { return m_closeCount; }
     int readCount() const { return m_readCount; }
 
 private:
@@ -78,13 +84,13 @@ private:
 
     gaugesim::GaugeModel m_gauge;
     std::string m_written;
-    std::string m_pending;
+    std::string m_pending, m_held;
     std::size_t m_pieceSize = 0;
-    bool m_open = false, m_portExists = true, m_heldElsewhere = false, m_unplugged = false;
+    bool m_open = false, m_heldElsewhere = false, m_unplugged = false, m_holding = false;
     std::int16_t m_portNumber = 1;
     std::optional<serial::LineSettings> m_lineSettings;
-    std::int32_t m_integerOption = -1;
-    int m_openCount = 0, m_closeCount = 0, m_readCount = 0;
+    int m_openCount = 0, m_readCount = 0;
+    std::function<void()> m_told;
 };
 
 }  // namespace testsupport

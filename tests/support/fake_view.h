@@ -143,7 +143,7 @@ private:
     std::array<std::int16_t, 3> m_boxes{};
     std::array<std::vector<std::string>, 2> m_lists;
     std::array<std::int16_t, 2> m_selected{-1, -1};
-    std::array<TimerState, 3> m_timers;
+    std::array<TimerState, 4> m_timers;
     int m_progressLower = 0;
     int m_progressUpper = 100;
     int m_progress = 0;

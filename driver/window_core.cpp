@@ -1,8 +1,8 @@
-#include "app/window_core.h"
+#include "driver/window_core.h"
 
 #include <string>
 
-#include "app/window_texts.h"
+#include "driver/window_texts.h"
 #include "gauge/version_query.h"
 #include "serial/serial_port.h"
 #include "settings/save_command.h"
@@ -10,14 +10,14 @@
 #include "settings/settings_folders.h"
 #include "view/view.h"
 
-namespace app {
+namespace driver {
 
 WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files)
     : m_view(view), m_port(port), m_files(files), m_transfer(view, port, files) {}
 
 void WindowCore::onLoad() {
-    loadChoices(
-        settings::settingsFoldersFor(m_view.programFolder()).readPath(settings::kSettingsFileName));
+    const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
+    loadChoices(folders.readPath(settings::kSettingsFileName));
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -39,9 +39,8 @@ void WindowCore::onUnload() {
     if (m_port.isOpen()) {
         m_port.close();
     }
-    settings::SaveSettings(m_view, m_files,
-                           settings::settingsFoldersFor(m_view.programFolder())
-                               .writePath(settings::kSettingsFileName));
+    const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
+    settings::SaveSettings(m_view, m_files, folders.writePath(settings::kSettingsFileName));
 }
 
 void WindowCore::onSetNewBaudRate() {
@@ -49,7 +48,9 @@ void WindowCore::onSetNewBaudRate() {
 }
 
 void WindowCore::onGetMemoryPoints() {
-    m_transfer.press();
+    if (m_transfer.press()) {
+        m_pacer.begin(m_pace, m_gapMs);
+    }
 }
 
 void WindowCore::onGetVersion() {
@@ -86,13 +87,27 @@ void WindowCore::onInfoMenu() {
     m_view.showMessageBox(text, view::MessageIcon::None);
 }
 
+void WindowCore::choosePace(Pace pace, int gapMs) {
+    m_pace = pace;
+    m_gapMs = gapMs;
+}
+
+void WindowCore::onInputArrived() {
+    if (!m_unloaded) {
+        m_pacer.inputArrived();
+    }
+}
+
 void WindowCore::onTimerTick(view::Timer timer) {
     if (m_unloaded) {
         return;
     }
     switch (timer) {
         case view::Timer::timerCheckData:
-            m_transfer.pollTick(m_portState.valid);
+            m_pacer.pollTick();
+            break;
+        case view::Timer::tmrReplyGap:
+            m_pacer.gapTick();
             break;
         case view::Timer::tmrCheckTimeout:
             m_transfer.watchdogTick();
@@ -103,4 +118,4 @@ void WindowCore::onTimerTick(view::Timer timer) {
     }
 }
 
-}  // namespace app
+}  // namespace driver

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/pacer.h"
 #include "gauge/transfer.h"
 #include "serial/port_selection.h"
 #include "view/controls.h"
@@ -16,10 +17,11 @@ namespace pointsfile {
 class FileTable;
 }
 
-namespace app {
+namespace driver {
 
-// Every state and routine of the main window, without the toolkit: the window forwards each of
-// its events to one method here and offers its controls through view::View.
+// Every state and routine of the main window, without the toolkit: a front end forwards each of
+// its events to one method here and offers its controls through view::View. It chooses the pace
+// of the transfers and nothing more; the pacer here runs them at it.
 class WindowCore {
 public:
     WindowCore(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files);
@@ -28,7 +30,8 @@ public:
     void onLoad();
     // Start-up up to the apply step, with the choices read from the settings file at the path.
     void loadChoices(const std::string& settingsPath);
-    // Shut-down, once: port closed when it says it is open, settings saved. No tick acts after it.
+    // Shut-down, once: port closed when it says it is open, settings saved. No tick acts after
+    // it.
     void onUnload();
 
     void onSetNewBaudRate();
@@ -42,6 +45,11 @@ public:
     void onOpenMenu();
     void onInfoMenu();
     void onTimerTick(view::Timer timer);
+    // The port's notice that input arrived.
+    void onInputArrived();
+
+    // The pace of the transfers that begin from now on; one under way keeps its own.
+    void choosePace(Pace pace, int gapMs = 0);
 
     const gauge::Transfer& transfer() const { return m_transfer; }
     const serial::PortState& portState() const { return m_portState; }
@@ -53,7 +61,10 @@ private:
     pointsfile::FileTable& m_files;
     gauge::Transfer m_transfer;
     serial::PortState m_portState;
+    Pacer m_pacer{m_view, m_transfer, m_portState};
+    Pace m_pace = Pace::Poll;
+    int m_gapMs = 0;
     bool m_unloaded = false;
 };
 
-}  // namespace app
+}  // namespace driver

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace app {
+namespace driver {
 
 inline constexpr std::string_view kCaption =
     "Harlund Instruments QORB Memory to File (V1.02  02/23/2018)";
@@ -22,4 +22,4 @@ inline constexpr std::string_view kFileVersion = "1.00";
 inline constexpr std::string_view kOpenDialogTitle = "Select File to Open";
 inline constexpr std::string_view kOpenDialogFilter = "Text Files (*.txt)|*.txt";
 
-}  // namespace app
+}  // namespace driver
