@@ -68,6 +68,9 @@ void Form1::connectEvents(serial::SerialPort& port) {
     forward(SaveMenu, &QAction::triggered, &WindowCore::onSaveMenu);
     forward(ExitMenu, &QAction::triggered, &WindowCore::onExit);
     forward(InfoMenu, &QAction::triggered, &WindowCore::onInfoMenu);
+    connect(LineSpeedMenu, &QAction::triggered, this, [this](bool checked) {
+        guarded([this, checked] { m_core.onLineSpeedMenu(checked); });
+    });
 
     for (const view::Timer which : kTimers) {
         connect(timer(which), &QTimer::timeout, this,

@@ -60,6 +60,7 @@ public:
     void setProgressPosition(int position) override;
     void setTimerPeriod(view::Timer timer, int milliseconds) override;
     void setTimerRunning(view::Timer timer, bool running) override;
+    void setMenuChecked(view::Menu menu, bool checked) override;
     void showMessageBox(std::string_view text, view::MessageIcon icon) override;
     std::optional<std::string> askSaveFileName(view::SaveDialog dialog,
                                                const view::SaveDialogRequest& request) override;
@@ -97,6 +98,8 @@ public:
     QAction* OpenMenu = nullptr;
     QAction* SaveMenu = nullptr;
     QAction* ExitMenu = nullptr;
+    QMenu* OptionsMenu = nullptr;
+    QAction* LineSpeedMenu = nullptr;
     QAction* InfoMenu = nullptr;
     QTimer* timerCheckData = nullptr;
     QTimer* tmrCheckTimeout = nullptr;

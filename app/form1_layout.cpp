@@ -198,6 +198,13 @@ void Form1::createMenu() {
     OpenMenu = entry("OpenMenu", "&Open", Qt::CTRL | Qt::Key_O);
     SaveMenu = entry("SaveMenu", "&Save", Qt::CTRL | Qt::Key_S);
     ExitMenu = entry("ExitMenu", "E&xit", Qt::CTRL | Qt::Key_X);
+    OptionsMenu = menuBar()->addMenu(QStringLiteral("Options"));
+    OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
+    // A checkable entry: screen readers tell its caption and whether it is ticked.
+    LineSpeedMenu = OptionsMenu->addAction(QStringLiteral("Line Speed Transfer"));
+    LineSpeedMenu->setObjectName(QStringLiteral("LineSpeedMenu"));
+    LineSpeedMenu->setCheckable(true);
+    LineSpeedMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     InfoMenu = menuBar()->addAction(QStringLiteral("Info"));
     InfoMenu->setObjectName(QStringLiteral("InfoMenu"));
 }

@@ -179,6 +179,10 @@ void Form1::setTimerRunning(view::Timer which, bool running) {
     qtimer->start();
 }
 
+void Form1::setMenuChecked(view::Menu /*menu*/, bool checked) {
+    LineSpeedMenu->setChecked(checked);
+}
+
 void Form1::showMessageBox(std::string_view text, view::MessageIcon icon) {
     QMessageBox box(this);
     box.setWindowTitle(fromLatin1(driver::kApplicationTitle));

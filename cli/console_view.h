@@ -30,6 +30,8 @@ public:
     void setProgressPosition(int position) override;
     void setTimerPeriod(view::Timer timer, int milliseconds) override;
     void setTimerRunning(view::Timer timer, bool running) override;
+    // No menu here: the command line chooses the pace.
+    void setMenuChecked(view::Menu /*menu*/, bool /*checked*/) override {}
     void showMessageBox(std::string_view text, view::MessageIcon icon) override;
     std::optional<std::string> askSaveFileName(view::SaveDialog dialog,
                                                const view::SaveDialogRequest& request) override;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "driver/pace_file.h"
 #include "driver/window_texts.h"
 #include "gauge/version_query.h"
 #include "serial/serial_port.h"
@@ -18,6 +19,8 @@ WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::F
 void WindowCore::onLoad() {
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
     loadChoices(folders.readPath(settings::kSettingsFileName));
+    choosePace(readPace(m_files, folders.readPath(kPaceFileName)));
+    m_view.setMenuChecked(view::Menu::LineSpeedMenu, m_pace == Pace::Line);
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -40,6 +43,7 @@ void WindowCore::onUnload() {
         m_port.close();
     }
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
+    writePace(m_files, folders.writePath(kPaceFileName), m_pace);
     settings::SaveSettings(m_view, m_files, folders.writePath(settings::kSettingsFileName));
 }
 
@@ -85,6 +89,10 @@ void WindowCore::onInfoMenu() {
                              std::string(kCaptionVersion) + "\r\nFile version " +
                              std::string(kFileVersion) + "\r\n";
     m_view.showMessageBox(text, view::MessageIcon::None);
+}
+
+void WindowCore::onLineSpeedMenu(bool checked) {
+    choosePace(checked ? Pace::Line : Pace::Poll);
 }
 
 void WindowCore::choosePace(Pace pace, int gapMs) {

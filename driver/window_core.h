@@ -26,12 +26,12 @@ class WindowCore {
 public:
     WindowCore(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files);
 
-    // Start-up: idle transfer, lists filled, settings loaded, port applied.
+    // Start-up: idle transfer, lists filled, settings and pace loaded, port applied.
     void onLoad();
     // Start-up up to the apply step, with the choices read from the settings file at the path.
     void loadChoices(const std::string& settingsPath);
-    // Shut-down, once: port closed when it says it is open, settings saved. No tick acts after
-    // it.
+    // Shut-down, once: port closed when it says it is open, settings and pace saved. No tick
+    // acts after it.
     void onUnload();
 
     void onSetNewBaudRate();
@@ -44,6 +44,8 @@ public:
     // Loads a settings file of the operator's choice and applies the port it names.
     void onOpenMenu();
     void onInfoMenu();
+    // Options > Line Speed Transfer, ticked or cleared.
+    void onLineSpeedMenu(bool checked);
     void onTimerTick(view::Timer timer);
     // The port's notice that input arrived.
     void onInputArrived();

@@ -53,6 +53,9 @@ public:
     // First tick one period after the start, then once a period; a start counts afresh.
     virtual void setTimerRunning(Timer timer, bool running) = 0;
 
+    // A checkable menu entry's tick.
+    virtual void setMenuChecked(Menu menu, bool checked) = 0;
+
     // Modal, OK only, the application's title.
     virtual void showMessageBox(std::string_view text, MessageIcon icon) = 0;
     // Modal save form; the full path chosen, or nothing when the operator cancels.

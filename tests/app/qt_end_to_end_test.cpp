@@ -56,8 +56,8 @@ protected:
     // (Re)starts the gauge as Com 1 with 2 statistics and 5 memory points and any faults.
     void startGauge(const Arguments& faults = {}, const char* baud = "115200") {
         gauge.reset();
-        Arguments arguments = {"--link", folder.file("com1"), "--baud", baud, "--statistics",
-                               "2",      "--memory",          "5"};
+        Arguments arguments = {"--link", folder.file("com1"), "--baud", baud,   "--statistics",
+                               "2",      "--memory",          "5",      "--log"};
         arguments.insert(arguments.end(), faults.begin(), faults.end());
         gauge.emplace(arguments);
     }
@@ -118,19 +118,26 @@ TEST_F(EndToEnd, FullDeviceThenEveryOptionWithAScreenReaderHearingEachOutput) {
     EXPECT_EQ(driver.boxes().size(), 2u);
 }
 
-TEST_F(EndToEnd, GaugeFaultsAreToldAndEveryCompleteRowIsKept) {
+// Both paces ask the same of the same gauge and write the same; the line pace takes each reply as
+// its pieces come in and does without the tick, without which the poll pace would end in a timeout.
+TEST_F(EndToEnd, GaugeFaultsAreToldAndEveryCompleteRowIsKeptAtEitherPace) {
     const std::string path = folder.file("points.txt");
+    const std::string asked = "NZ\nNC\nNN\nNN\nMZ\nMC\nMN\nMN\nMN\nMN\nMN\n";
     const struct {
         const char* name;
         Arguments faults;
-        std::string message, file;
+        bool linePace;
+        std::string message, file, asked;
     } cases[] = {
         // clang-format off
-        {"SilentGauge", {"--silent"}, kTimeout, ""},
-        {"StopsInTheMemory", {"--stop-after", "4"}, kTimeout, kStatisticsRows + kTwoRows},
-        {"ReplyNeverEndsInLineFeed", {"--no-lf"}, kTimeout, ""},
-        {"RepliesInSingleBytes", {"--pieces", "1", "--piece-delay", "20"}, kComplete + path,
-         kStatisticsRows + kMemoryRows},
+        {"SilentGauge", {"--silent"}, false, kTimeout, "", "NZ\n"},
+        {"StopsInTheMemory", {"--stop-after", "4"}, false, kTimeout, kStatisticsRows + kTwoRows,
+         "NZ\nNC\nNN\nNN\nMZ\nMC\nMN\nMN\nMN\n"},
+        {"ReplyNeverEndsInLineFeed", {"--no-lf"}, false, kTimeout, "", "NZ\n"},
+        {"RepliesInSingleBytes", {"--pieces", "1", "--piece-delay", "20"}, false, kComplete + path,
+         kStatisticsRows + kMemoryRows, asked},
+        {"RepliesInSingleBytesAtTheLinePace", {"--pieces", "1", "--piece-delay", "20"}, true,
+         kComplete + path, kStatisticsRows + kMemoryRows, asked},
         // clang-format on
     };
     writeBytes(settingsFile, "0\r\n5\r\n0\r\n1\r\n0\r\n");  // with the statistics
@@ -138,9 +145,15 @@ TEST_F(EndToEnd, GaugeFaultsAreToldAndEveryCompleteRowIsKept) {
         SCOPED_TRACE(c.name);
         startGauge(c.faults);
         startWindow();
+        if (c.linePace) {
+            window->LineSpeedMenu->trigger();
+            window->timerCheckData->stop();
+        }
         EXPECT_EQ(transferTo(path), c.message);
         EXPECT_EQ(readBytes(path), c.file);
         EXPECT_FALSE(window->tmrCheckTimeout->isActive());
+        gauge->terminate();
+        EXPECT_EQ(gauge->standardError(), c.asked);
     }
 }
 
@@ -170,9 +183,11 @@ TEST_F(EndToEnd, LineLostThenGaugeBackWithLateTextAfterATimeoutThatDoesNotShiftT
     EXPECT_EQ(readBytes(whole), kMemoryRows);
 }
 
+// At the line pace, which the window remembers beside avrbl.txt.
 TEST_F(EndToEnd, ExitDuringATransferReportsTheSaveKeepsTheRowsAndEnds) {
     startGauge({"--stop-after", "2"});
     startWindow();
+    window->LineSpeedMenu->trigger();
     const std::string path = folder.file("points.txt");
     driver.chooseFile(QString::fromStdString(path));
     window->cmdGetMemoryPoints->click();
@@ -190,12 +205,17 @@ TEST_F(EndToEnd, ExitDuringATransferReportsTheSaveKeepsTheRowsAndEnds) {
     EXPECT_EQ(driver.boxes()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(readBytes(path), kTwoRows);
+    EXPECT_EQ(readBytes(folder.file("pace.txt")), "line\r\n");
+    startWindow();
+    EXPECT_TRUE(window->LineSpeedMenu->isChecked());
 }
 
 TEST_F(EndToEnd, SettingsThatCannotBeReadOrWrittenLeaveTheProgramGoingOn) {
     startGauge();
     // A folder, a binary file, an empty one, one endless number of 1 MB, a baud entry and a check
     // box value the lists and boxes refuse: start-up falls back to Com 1 at 38400 without a word.
+    // The pace's file, a folder, is neither read nor written, silently.
+    std::filesystem::create_directory(folder.file("pace.txt"));
     const std::optional<std::string> kUnreadable[] = {
         std::nullopt, std::string("\x00\xff\x01\xfe\r\n", 6),
         "",           std::string(1 << 20, '7'),

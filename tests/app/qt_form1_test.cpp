@@ -117,13 +117,17 @@ TEST_F(Form1Test, EveryControlInItsPlaceWithItsCaptionUnderTheTitleAndMenuWithPr
     EXPECT_EQ(window.windowTitle(),
               QStringLiteral("Harlund Instruments QORB Memory to File (V1.02  02/23/2018)"));
     QStringList menu;
-    for (const QAction* entry : window.menuBar()->actions() + window.FileMenu->actions()) {
+    for (const QAction* entry :
+         window.menuBar()->actions() + window.FileMenu->actions() + window.OptionsMenu->actions()) {
+        // A checkable entry tells screen readers whether it is ticked.
         menu << (entry->menu() != nullptr ? entry->menu()->objectName() : entry->objectName()) +
-                    ' ' + entry->text() + ' ' + entry->shortcut().toString();
+                    ' ' + entry->text() + ' ' + entry->shortcut().toString() +
+                    (entry->isCheckable() ? " checkable" : "");
     }
     EXPECT_EQ(menu.join(", ").toStdString(),
-              "FileMenu File , InfoMenu Info , OpenMenu &Open "
-              "Ctrl+O, SaveMenu &Save Ctrl+S, ExitMenu E&xit Ctrl+X");
+              "FileMenu File , OptionsMenu Options , InfoMenu Info , OpenMenu &Open Ctrl+O, "
+              "SaveMenu &Save Ctrl+S, ExitMenu E&xit Ctrl+X, LineSpeedMenu Line Speed Transfer "
+              "Ctrl+L checkable");
     // A coarse timer may fire 5 % early, which would cut the 4 s watchdog short.
     for (const QTimer* timer :
          {window.timerCheckData, window.tmrCheckTimeout, window.tmrVersion, window.tmrReplyGap}) {

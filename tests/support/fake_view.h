@@ -65,6 +65,7 @@ public:
         refuseUnless(!running || state.period > 0, timer, state.period);
         state = {state.period, running, {m_now + state.period, ++m_starts}};
     }
+    void setMenuChecked(view::Menu /*menu*/, bool /*checked*/) override {}
     void showMessageBox(std::string_view text, view::MessageIcon icon) override {
         m_boxesShown.push_back({std::string(text), icon});
         advance(std::exchange(m_timeInNextModal, 0));
