@@ -2,7 +2,6 @@
 
 #include <array>
 #include <exception>
-#include <filesystem>
 
 #include "pointsfile/file_table.h"
 #include "serial/port_selection.h"
@@ -55,13 +54,6 @@ private:
 };
 
 }  // namespace
-
-std::string settingsFilePath(std::string_view programFolder) {
-    std::string path(programFolder);
-    path += static_cast<char>(std::filesystem::path::preferred_separator);
-    path += kSettingsFileName;
-    return path;
-}
 
 void LoadSettings(view::View& view, pointsfile::FileTable& files, const std::string& path) {
     try {

@@ -20,9 +20,6 @@ inline constexpr std::string_view kSaveErrorMessage = "An error occured while sa
 inline constexpr std::int16_t kFallbackPortIndex = 0;
 inline constexpr std::int16_t kFallbackBaudIndex = 3;
 
-// The settings file in the program's folder.
-std::string settingsFilePath(std::string_view programFolder);
-
 // Sets the port and baud selections and the three check boxes from the file, each value as soon
 // as it is read. Any failure is silent: the lists fall back to "Com 1" and "38400", check boxes
 // set before it keep their new values.
