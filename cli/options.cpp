@@ -164,8 +164,10 @@ std::string helpText() {
   or:  qorb-download [options] --version-query | --list-ports | --find-gauge
 Downloads the gauge's statistics and memory points into FILE, the rows the window would write,
 each on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept
-unless --force is given. The choices come from avrbl.txt in the program's folder (else Com 1 at
-38400, nothing ticked); the options below override one each. avrbl.txt is never written.
+unless --force is given. The choices come from avrbl.txt in the program's folder, or from the
+per-user folder ${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder
+cannot be written (else Com 1 at 38400, nothing ticked); the options below override one each.
+avrbl.txt is never written. comN links are looked for in the same folders, the per-user one first.
 
 Options:
   --settings FILE       read the choices from this saved settings file instead
