@@ -38,8 +38,13 @@ void useStartingConsole() {
     const bool redirected = output != nullptr && output != INVALID_HANDLE_VALUE &&
                             GetFileType(output) != FILE_TYPE_UNKNOWN;
     if (!redirected && AttachConsole(ATTACH_PARENT_PROCESS)) {
-        std::freopen("CONOUT$", "w", stdout);
-        std::freopen("CONOUT$", "w", stderr);
+        // Without the console the text is lost, as it was before the attempt: nothing more to do.
+        if (std::freopen("CONOUT$", "w", stdout) == nullptr) {
+            return;
+        }
+        if (std::freopen("CONOUT$", "w", stderr) == nullptr) {
+            return;
+        }
     }
 #endif
 }
