@@ -10,26 +10,21 @@ namespace {
 
 using settings::SettingsFolders;
 
-TEST(SettingsFoldersTest, AProgramFolderNotTheUsersHandsItsFilesToThePerUserFolder) {
-    struct Case {
-        bool writable;
-        const char* userFolder;
-        SettingsFolders expected;
-    };
-    const Case cases[] = {
-        {true, "/home/op/.config/qorb", {"/opt/qorb", "", {"/opt/qorb"}}},
-        {false,
-         "/home/op/.config/qorb",
-         {"/home/op/.config/qorb", "/opt/qorb", {"/home/op/.config/qorb", "/opt/qorb"}}},
-        {false, "", {"/opt/qorb", "", {"/opt/qorb"}}},
-    };
-    for (const Case& c : cases) {
-        const SettingsFolders folders =
-            settings::settingsFolders("/opt/qorb", c.writable, c.userFolder);
-        EXPECT_EQ(folders.home, c.expected.home);
-        EXPECT_EQ(folders.startingPoint, c.expected.startingPoint);
-        EXPECT_EQ(folders.linkFolders, c.expected.linkFolders);
+// Where the files are written < where they start from | where links are looked for.
+std::string shown(const SettingsFolders& folders) {
+    std::string text = folders.home + " < " + folders.startingPoint + " |";
+    for (const std::string& folder : folders.linkFolders) {
+        text += " " + folder;
     }
+    return text;
+}
+
+TEST(SettingsFoldersTest, AProgramFolderNotTheUsersHandsItsFilesToThePerUserFolder) {
+    using settings::settingsFolders;
+    EXPECT_EQ(shown(settingsFolders("/opt/qorb", true, "/home/op/q")), "/opt/qorb <  | /opt/qorb");
+    EXPECT_EQ(shown(settingsFolders("/opt/qorb", false, "/home/op/q")),
+              "/home/op/q < /opt/qorb | /home/op/q /opt/qorb");
+    EXPECT_EQ(shown(settingsFolders("/opt/qorb", false, "")), "/opt/qorb <  | /opt/qorb");
 }
 
 // The program folder's copy is the starting point until the user has one; the user's folder is
