@@ -195,6 +195,40 @@ TEST_F(DownloadTest, SignalEndsAfterTheStepWithEveryCompleteRow) {
     }
 }
 
+// The first line of a program's output, with its line end; "" when there is none.
+std::string firstLine(const std::string& text) {
+    return text.substr(0, text.find('\n') + 1);
+}
+
+// Both programs' --help and --version, which help2man reads on a build machine without a display,
+// and the window's refusal of an option it does not know.
+TEST_F(DownloadTest, HelpAndVersionAnswerWithoutADisplay) {
+    // A platform Qt cannot load: a program that made its QApplication first would abort.
+    setenv("QT_QPA_PLATFORM", "none", 1);
+    const struct {
+        std::string program;
+        Arguments arguments;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        // clang-format off
+        {QORB_DOWNLOAD_PATH, {"--version"}, 0, "qorb-download 1.02\n", ""},
+        {QORB_DOWNLOAD_PATH, {"--help"}, 0, "Usage: qorb-download [options] FILE\n", ""},
+        {QORB_WINDOW_PATH, {"--version"}, 0, "QORB_Memory_To_File 1.02\n", ""},
+        {QORB_WINDOW_PATH, {"-platform", "offscreen", "--help"}, 0,
+         "Usage: QORB_Memory_To_File [options]\n", ""},
+        {QORB_WINDOW_PATH, {"--bogus"}, 64, "", "QORB_Memory_To_File: unknown option --bogus\n"},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " " + c.arguments.back());
+        const Ended ended = run(c.arguments, c.program);
+        EXPECT_EQ(ended.status, c.status);
+        EXPECT_EQ(firstLine(ended.out), c.out);
+        EXPECT_EQ(firstLine(ended.err), c.err);
+    }
+}
+
 // A copy of the program in a folder of its own, with avrbl.txt and a com1 link beside it; standard
 // error on a terminal, where the progress line updates in place.
 TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
