@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QStringList>
 
 #include <cstdio>
 #include <string>
@@ -59,18 +60,25 @@ bool attachToComOne(app::Form1& window) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc != 4) {
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString type;
+    if (arguments.size() == 5 && arguments.front() == QStringLiteral("--type")) {
+        type = arguments.at(1);
+        arguments.remove(0, 2);
+    }
+    if (arguments.size() != 3) {
         std::fputs(
-            "Usage: qorb-offscreen-demo PROGRAM_FOLDER POINTS_FILE PICTURE\n"
+            "Usage: qorb-offscreen-demo [--type EXTENSION] PROGRAM_FOLDER POINTS_FILE PICTURE\n"
             "Opens the window with PROGRAM_FOLDER as its folder (avrbl.txt and the com1 link),\n"
             "transfers the gauge's memory on Com 1 into POINTS_FILE and saves a picture of the\n"
-            "window to PICTURE (PNG).\n",
+            "window to PICTURE (PNG). With --type (txt, xlsx, csv), the save dialog's file type\n"
+            "for that extension is chosen before the name, which then needs no extension.\n",
             stderr);
         return kExitUsage;
     }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    const QString pointsPath = QString::fromLocal8Bit(argv[2]);
-    const QString picturePath = QString::fromLocal8Bit(argv[3]);
+    const QString& folder = arguments.at(0);
+    const QString& pointsPath = arguments.at(1);
+    const QString& picturePath = arguments.at(2);
 
     // As in the program: files outlive the window and the port.
     pointsfile::FileTable files;
@@ -92,7 +100,7 @@ int main(int argc, char** argv) {
     window.CheckUseSpaceDelimiters->setChecked(false);
     // Every end of a transfer shows a box: completion, an empty section or the reply timeout.
     const std::size_t boxesBefore = driver.boxes().size();
-    driver.chooseFile(pointsPath);
+    driver.chooseFile(pointsPath, type.isEmpty() ? QString() : QStringLiteral("*.") + type);
     window.cmdGetMemoryPoints->click();
     const bool ended = gaugesim::WindowDriver::waitUntil(
         [&driver, boxesBefore] { return driver.boxes().size() > boxesBefore; }, kTransferTimeoutMs);
@@ -102,9 +110,13 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
     if (!transferComplete(driver)) {
-        fail(QStringLiteral("the transfer ended without completing:") + boxesSeen(driver));
+        fail(QStringLiteral("the transfer ended without completing:") + boxesSeen(driver) +
+             QStringLiteral("\n  file types offered: ") +
+             driver.fileTypesSeen().join(QStringLiteral("; ")));
         return kExitFailure;
     }
+    // The name the window completed it to, as its message gives it.
+    const QString writtenPath = driver.boxes().back().text.mid(kCompleteText.size());
     // Let the box close and the window repaint its last state before the picture.
     gaugesim::WindowDriver::waitUntil([] { return QApplication::activeModalWidget() == nullptr; },
                                       5000);
@@ -113,15 +125,20 @@ int main(int argc, char** argv) {
     const QPixmap picture = window.grab();
     const bool pictureSaved = picture.save(picturePath, "PNG");
 
-    QFile written(pointsPath);
+    QFile written(writtenPath);
     if (!written.open(QIODevice::ReadOnly)) {
-        fail(QStringLiteral("cannot read the points file ") + pointsPath);
+        fail(QStringLiteral("cannot read the file written, ") + writtenPath);
         return kExitFailure;
     }
-    const QByteArray rows = written.readAll();
-    std::printf("Points file %s (%lld bytes, rows end in CR LF):\n",
-                pointsPath.toLocal8Bit().constData(), static_cast<long long>(rows.size()));
-    std::fwrite(rows.constData(), 1, static_cast<std::size_t>(rows.size()), stdout);
+    const QByteArray content = written.readAll();
+    if (writtenPath.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+        std::printf("Points file %s (%lld bytes, rows end in CR LF):\n",
+                    writtenPath.toLocal8Bit().constData(), static_cast<long long>(content.size()));
+        std::fwrite(content.constData(), 1, static_cast<std::size_t>(content.size()), stdout);
+    } else {
+        std::printf("File written: %s (%lld bytes)\n", writtenPath.toLocal8Bit().constData(),
+                    static_cast<long long>(content.size()));
+    }
     if (!pictureSaved) {
         fail(QStringLiteral("cannot save the picture to ") + picturePath);
         return kExitFailure;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -34,6 +35,20 @@ void pickExistingFile(QFileDialog& dialog, const QString& path) {
     }
 }
 
+// Chooses the first type whose filter holds the pattern as an operator does, through the type
+// list's activation: the dialog's own selectNameFilter() does not tell the window of the choice.
+bool chooseFileType(QFileDialog& dialog, const QString& pattern) {
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    const int index = types != nullptr ? types->findText(pattern, Qt::MatchContains) : -1;
+    if (index < 0) {
+        return false;
+    }
+    types->setCurrentIndex(index);
+    emit types->activated(index);
+    emit types->textActivated(types->itemText(index));
+    return true;
+}
+
 }  // namespace
 
 WindowDriver::WindowDriver() {
@@ -47,9 +62,16 @@ void WindowDriver::answerModal() {
         return;
     }
     if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+        m_fileTypesSeen = dialog->nameFilters();
         if (!m_fileAnswers.empty()) {
-            const QString answer = m_fileAnswers.front();
+            const auto [answer, typePattern] = m_fileAnswers.front();
             m_fileAnswers.pop_front();
+            // The type before the name: choosing a type changes the extension of the name in the
+            // field.
+            if (!typePattern.isEmpty() && !chooseFileType(*dialog, typePattern)) {
+                dialog->reject();
+                return;
+            }
             // The dialog leaves the name field alone while it has the focus, as it does once
             // shown: take the focus away, or the dialog's default name would be saved instead.
             if (QWidget* focused = dialog->focusWidget()) {

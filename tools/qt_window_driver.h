@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <deque>
@@ -25,8 +26,13 @@ public:
 
     WindowDriver();
 
-    // The next file dialog gets this path; nothing queued: the dialog is cancelled.
-    void chooseFile(const QString& path) { m_fileAnswers.push_back(path); }
+    // The next file dialog gets this path, after choosing the file type whose filter holds
+    // `typePattern` ("*.xlsx") when one is given; nothing queued: the dialog is cancelled.
+    void chooseFile(const QString& path, const QString& typePattern = {}) {
+        m_fileAnswers.push_back({path, typePattern});
+    }
+    // The file types the last file dialog offered.
+    const QStringList& fileTypesSeen() const { return m_fileTypesSeen; }
     // Message boxes stay open this long before the driver acknowledges them.
     void setMessageBoxDelay(int milliseconds) { m_boxDelayMs = milliseconds; }
 
@@ -39,8 +45,14 @@ public:
 private:
     void answerModal();
 
+    struct FileAnswer {
+        QString path;
+        QString typePattern;
+    };
+
     QTimer m_watch;
-    std::deque<QString> m_fileAnswers;
+    std::deque<FileAnswer> m_fileAnswers;
+    QStringList m_fileTypesSeen;
     std::vector<Box> m_boxes;
     int m_boxDelayMs = 0;
     // Guarded: a box that closed by itself must not be taken for a new one at its address.
