@@ -1,33 +1,21 @@
 // qorb-download on the simulated gauge in real time: the line pace against the poll pace, its wall
 // time against the line's own time for the bytes, and the program's CPU time and resident memory.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/download_run.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
-
-extern char** environ;
 
 namespace {
 
 constexpr int kPollMs = 50;
 constexpr int kFullMemory = 32767;
 
-struct Download {
-    bool complete = false;
-    double wall = 0;       // s
-    double cpu = 0;        // s, user and system
-    long maxResident = 0;  // KiB
-    double lineTime = 0;   // s, the bytes both ways at 10 bits each
+struct Download : bench::DownloadRun {
+    double lineTime = 0;  // s, the bytes both ways at 10 bits each
 };
 
 // Bytes on the line: each command is two letters and CR; each reply is what the file got (every
@@ -45,37 +33,10 @@ Download download(int points, int baud, const char* pace) {
     testsupport::SimProcess sim(
         {"--baud", std::to_string(baud), "--memory", std::to_string(points)});
     const std::string file = folder.file("points.txt");
-    const std::vector<std::string> arguments = {QORB_DOWNLOAD_PATH,
-                                                "--port",
-                                                sim.ptyPath(),
-                                                "--baud",
-                                                std::to_string(baud),
-                                                "--no-statistics",
-                                                "--deletes",
-                                                "--quiet",
-                                                "--pace",
-                                                pace,
-                                                file};
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-
     Download result;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return result;
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    result.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.complete = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    result.cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    result.maxResident = usage.ru_maxrss;
+    static_cast<bench::DownloadRun&>(result) =
+        bench::runDownload({"--port", sim.ptyPath(), "--baud", std::to_string(baud),
+                            "--no-statistics", "--deletes", "--quiet", "--pace", pace, file});
     result.lineTime = lineSeconds(points, std::filesystem::file_size(file), baud);
     return result;
 }
