@@ -51,6 +51,7 @@ public:
 
     // --- view::View
     void setLabelText(view::Label label, std::string_view text) override;
+    void setLabelDetail(view::Label label, std::string_view detail) override;
     std::int16_t checkBoxValue(view::CheckBox checkBox) const override;
     void setCheckBoxValue(view::CheckBox checkBox, std::int16_t value) override;
     void addListEntry(view::List list, std::string_view text) override;

@@ -96,6 +96,19 @@ void Form1::setLabelText(view::Label which, std::string_view text) {
     label(which)->setText(labelText(text));
 }
 
+// The tool tip for the mouse, the description for a screen reader, which reads it after the text.
+// Without a detail the description is the caption above the label again, as it was at the start.
+void Form1::setLabelDetail(view::Label which, std::string_view detail) {
+    QLabel* shown = label(which);
+    static constexpr char kCaption[] = "captionDescription";
+    if (!shown->property(kCaption).isValid()) {
+        shown->setProperty(kCaption, shown->accessibleDescription());
+    }
+    const QString text = QString::fromUtf8(detail.data(), static_cast<qsizetype>(detail.size()));
+    shown->setToolTip(text);
+    shown->setAccessibleDescription(text.isEmpty() ? shown->property(kCaption).toString() : text);
+}
+
 // Qt numbers the states 0 clear, 1 partly, 2 ticked; the window's values are 0, 1 ticked, 2 greyed.
 std::int16_t Form1::checkBoxValue(view::CheckBox which) const {
     switch (checkBox(which)->checkState()) {

@@ -11,7 +11,11 @@
 #include "cli/session.h"
 #include "gauge/version_query.h"
 #include "serial/port_device.h"
+#include "serial/port_diagnosis.h"
+#include "serial/port_error.h"
+#include "serial/port_observation.h"
 #include "serial/port_selection.h"
+#include "serial/qt_serial_port.h"
 #include "settings/settings_folders.h"
 
 namespace cli {
@@ -101,6 +105,29 @@ std::string described(const std::string& device, const std::vector<QSerialPortIn
     return text.empty() ? "nothing more known" : text;
 }
 
+// Free, or why not, without opening the port on Linux: an open there would change the line
+// settings under a program that has the port. Windows gives a port to one program at a time, so
+// there the open itself tells.
+std::string availability(const std::string& device) {
+#ifdef _WIN32
+    serial::QtSerialPort port({});
+    port.setDevicePath(device);
+    try {
+        port.open();
+        port.close();
+        return "free";
+    } catch (const serial::PortError&) {
+        return port.openDiagnosis().state;
+    }
+#else
+    serial::PortObservation seen;
+    seen.device = device;
+    seen.refusal = serial::OpenRefusal::NotTried;
+    serial::observeSystem(seen);
+    return serial::diagnosePort(seen).state;
+#endif
+}
+
 std::string portName(const PortFound& port) {
     return port.number == 0 ? port.device
                             : port.device + " (Com " + std::to_string(port.number) + ")";
@@ -141,8 +168,17 @@ ExitStatus runVersionQuery(const Options& options, const std::string& programFol
                      failure.c_str());
         return ExitStatus::PortUnavailable;
     }
+    if (answer->empty()) {
+        const std::string port =
+            options.port && !options.port->device.empty()
+                ? options.port->device
+                : std::string(serial::kPortEntryPrefix) +
+                      std::to_string(session.view().selectedListIndex(view::List::Combo1) + 1);
+        std::fprintf(stderr, "No answer from the gauge on %s within one second\n", port.c_str());
+        return ExitStatus::ReplyTimeout;
+    }
     std::fwrite(answer->data(), 1, answer->size(), stdout);
-    return answer->empty() ? ExitStatus::ReplyTimeout : ExitStatus::Complete;
+    return ExitStatus::Complete;
 }
 
 ExitStatus runListPorts(const std::string& programFolder) {
@@ -165,6 +201,7 @@ ExitStatus runListPorts(const std::string& programFolder) {
             port.number == 0 ? std::string() : "Com " + std::to_string(port.number);
         std::printf("%-7s %s  (%s%s%s)\n", name.c_str(), port.device.c_str(), port.how.c_str(),
                     port.how.empty() ? "" : "; ", described(port.device, infos).c_str());
+        std::printf("        state: %s\n", availability(port.device).c_str());
     }
     return ExitStatus::Complete;
 }
@@ -179,7 +216,12 @@ ExitStatus runFindGauge(const Options& options, const std::string& programFolder
         std::string failure;
         const std::optional<std::string> answer = askVersion(session, failure);
         if (!answer) {
-            std::printf("%s: busy or unavailable: %s\n", portName(port).c_str(), failure.c_str());
+            std::string why = failure;  // its fix on a line of its own, indented under the port
+            for (std::size_t at = why.find('\n'); at != std::string::npos;
+                 at = why.find('\n', at + 1)) {
+                why.insert(at + 1, "    ");
+            }
+            std::printf("%s: skipped: %s\n", portName(port).c_str(), why.c_str());
         } else if (answer->empty()) {
             std::printf("%s: no answer\n", portName(port).c_str());
         } else {

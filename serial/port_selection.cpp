@@ -26,9 +26,11 @@ void closeIfOpen(SerialPort& port) noexcept {
     }
 }
 
-void markInvalid(view::View& view, SerialPort& port, PortState& state) {
+// The label keeps its two texts; why the port failed and what to do goes into its detail.
+void markInvalid(view::View& view, SerialPort& port, PortState& state, std::string_view why) {
     closeIfOpen(port);
     view.setLabelText(view::Label::lblPortConfigured, kInvalidPort);
+    view.setLabelDetail(view::Label::lblPortConfigured, why);
     state.valid = false;
 }
 
@@ -70,8 +72,8 @@ void ApplyPortSettings(view::View& view, SerialPort& port, PortState& state) {
     // Another program may take the port between the probe and this open.
     try {
         port.open();
-    } catch (const PortError&) {
-        markInvalid(view, port, state);
+    } catch (const PortError& error) {
+        markInvalid(view, port, state, error.what());
         state.open = false;
         return;
     }
@@ -89,10 +91,11 @@ bool ProbePort(view::View& view, SerialPort& port, std::int16_t portNumber, Port
         port.open();
         port.close();
         view.setLabelText(view::Label::lblPortConfigured, kValidPort);
+        view.setLabelDetail(view::Label::lblPortConfigured, {});
         state.valid = true;
         return true;
-    } catch (const std::exception&) {
-        markInvalid(view, port, state);
+    } catch (const std::exception& error) {
+        markInvalid(view, port, state, error.what());
         return false;
     }
 }

@@ -4,11 +4,13 @@
 #include <QSerialPortInfo>
 #include <QString>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "serial/port_device.h"
 #include "serial/port_error.h"
+#include "serial/port_observation.h"
 
 namespace serial {
 
@@ -50,6 +52,31 @@ std::vector<std::string> systemPorts() {
     return ports;
 }
 
+OpenRefusal refusalOf(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return OpenRefusal::NotFound;
+        case QSerialPort::PermissionError:  // also a lock or an exclusive open by another program
+            return OpenRefusal::Denied;
+        default:
+            return OpenRefusal::Other;
+    }
+}
+
+#ifdef Q_OS_WIN
+// The COM ports as Device Manager shows them: "USB Serial Port" and its name.
+std::vector<PortPresent> comPortsPresent() {
+    std::vector<PortPresent> present;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        present.push_back({info.portName().toStdString(), info.description().toStdString()});
+    }
+    std::sort(present.begin(), present.end(), [](const PortPresent& a, const PortPresent& b) {
+        return devicePathLess(a.name, b.name);
+    });
+    return present;
+}
+#endif
+
 }  // namespace
 
 QtSerialPort::QtSerialPort(std::vector<std::string> linkFolders)
@@ -87,6 +114,7 @@ void QtSerialPort::open() {
     try {
         openDevice();
         m_openFailure.clear();
+        m_openDiagnosis = {};
     } catch (const PortError& error) {
         m_openFailure = error.what();
         throw;
@@ -107,13 +135,7 @@ void QtSerialPort::openDevice() {
         const std::optional<std::string> device =
             portDevice(m_portNumber, m_linkFolders, systemPorts());
         if (!device) {
-            std::string folders;
-            for (const std::string& folder : m_linkFolders) {
-                folders += (folders.empty() ? "" : " or ") + folder;
-            }
-            throw PortError("Cannot open " + describePort() + ": no link com" +
-                            std::to_string(m_portNumber) + " in " + folders +
-                            " and no such serial port on this system");
+            failOpen(OpenRefusal::NotFound, {});
         }
         m_device = *device;
     }
@@ -125,14 +147,34 @@ void QtSerialPort::openDevice() {
     m_port.setStopBits(toQt(m_lineSettings.stopBits));
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        std::string reason = m_port.errorString().toStdString();
-        if (m_port.error() == QSerialPort::PermissionError) {
-            // Also what a lock held by another program looks like.
-            reason = "in use by another program or access denied (" + reason + ")";
-        }
-        throw PortError("Cannot open " + describePort() + ": " + reason);
+        failOpen(refusalOf(m_port.error()), m_port.errorString().toStdString());
     }
     lowerControlLines();
+}
+
+void QtSerialPort::failOpen(OpenRefusal refusal, std::string systemText) {
+    PortObservation seen;
+    seen.port = describePort();
+    seen.device = m_device;
+    seen.refusal = refusal;
+    seen.systemText = std::move(systemText);
+#ifdef Q_OS_WIN
+    seen.present = comPortsPresent();
+#else
+    if (m_devicePath.empty()) {
+        seen.portNumber = m_portNumber;
+        const std::optional<std::string> link = comLink(m_portNumber, m_linkFolders);
+        seen.linkExists = link.has_value();
+        if (link) {
+            seen.link = *link;
+        } else if (!m_linkFolders.empty()) {
+            seen.link = m_linkFolders.front() + "/com" + std::to_string(m_portNumber);
+        }
+    }
+#endif
+    observeSystem(seen);
+    m_openDiagnosis = diagnosePort(seen);
+    throw PortError(openFailureText(seen, m_openDiagnosis));
 }
 
 void QtSerialPort::lowerControlLines() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "serial/line_settings.h"
+#include "serial/port_diagnosis.h"
 #include "serial/serial_port.h"
 
 namespace serial {
@@ -44,11 +45,15 @@ public:
     std::int32_t integerOption() const { return m_integerOption; }
     // The device of the last open, kept here because QSerialPort names a pty by a short name.
     const std::string& device() const { return m_device; }
-    // Why the last open failed; empty after one that succeeded.
+    // Why the last open failed and what to do, as text and as found; empty, and no problem, after
+    // one that succeeded.
     const std::string& openFailure() const { return m_openFailure; }
+    const PortDiagnosis& openDiagnosis() const { return m_openDiagnosis; }
 
 private:
     void openDevice();
+    // Looks into why the open failed, only now, and throws the reason with its fix.
+    [[noreturn]] void failOpen(OpenRefusal refusal, std::string systemText);
     void onError(QSerialPort::SerialPortError error);
     void lowerControlLines();
     void failUnlessOpen(std::string_view action);
@@ -61,6 +66,7 @@ private:
     std::string m_device;
     std::string m_devicePath;
     std::string m_openFailure;
+    PortDiagnosis m_openDiagnosis;
     // Why the line was lost under an open port; reported once by the next read or write.
     std::string m_lostReason;
     std::function<void()> m_inputArrived;

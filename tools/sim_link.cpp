@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
 
 namespace gaugesim {
@@ -15,6 +17,13 @@ SymbolicLink::SymbolicLink(std::string path, std::string target)
     struct stat status {};
     if (::lstat(m_path.c_str(), &status) == 0 && !S_ISLNK(status.st_mode)) {
         throw std::runtime_error("cannot link " + m_path + ": it exists and is not a link");
+    }
+    // The per-user folder exists only once the window has ended there; the link may come first.
+    std::error_code folderError;
+    const std::filesystem::path folder = std::filesystem::path(m_path).parent_path();
+    if (!folder.empty() && !std::filesystem::create_directories(folder, folderError) &&
+        folderError) {
+        throw std::runtime_error("cannot link " + m_path + ": " + folderError.message());
     }
     // Made under a temporary name and renamed over the old link, so the path never goes missing.
     std::string temporary = m_path + ".tmp" + std::to_string(::getpid());

@@ -35,6 +35,9 @@ public:
 
     // CR and LF in the text start new lines; a text longer than the label shows its beginning.
     virtual void setLabelText(Label label, std::string_view text) = 0;
+    // What lies behind a label's text and what to do about it, shown on hover and read by a screen
+    // reader after the text; empty clears it. A front end with neither may leave it out.
+    virtual void setLabelDetail(Label /*label*/, std::string_view /*detail*/) {}
 
     // 0 clear, 1 ticked, 2 greyed; any other value is refused.
     virtual std::int16_t checkBoxValue(CheckBox checkBox) const = 0;

@@ -266,7 +266,7 @@ TEST_F(DownloadTest, ProgramFolderGivesTheChoicesAndTheComLinks) {
     EXPECT_EQ(found.status, 0);
     EXPECT_NE(found.out.find(sim->ptyPath() + " (Com 1): answers QORB V1.02\n"), std::string::npos)
         << found.out;
-    EXPECT_NE(found.out.find(file("unplugged") + " (Com 2): busy or unavailable: Cannot open "),
+    EXPECT_NE(found.out.find(file("unplugged") + " (Com 2): skipped: Cannot open "),
               std::string::npos);
     EXPECT_EQ(readBytes(file("avrbl.txt")), saved);
 }

@@ -1,0 +1,202 @@
+#include "serial/port_diagnosis.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace serial {
+
+namespace {
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+template <typename Item, typename Text>
+std::string joined(const std::vector<Item>& items, Text text) {
+    std::string result;
+    for (const Item& item : items) {
+        result += (result.empty() ? "" : ", ") + text(item);
+    }
+    return result;
+}
+
+bool heldBy(const PortObservation& seen, std::string_view program) {
+    return std::any_of(seen.holders.begin(), seen.holders.end(),
+                       [program](const ProcessSeen& holder) { return holder.name == program; });
+}
+
+PortDiagnosis noPermission(const PortObservation& seen) {
+    const std::string& group = seen.deviceGroup;
+    const std::string denied = "permission denied: " + seen.device;
+    if (group.empty()) {
+        return {PortProblem::NoPermission, denied + " is not open to this account",
+                "ask the administrator for access to it", "no permission"};
+    }
+    PortDiagnosis diagnosis{
+        PortProblem::NoPermission, {}, {}, "no permission (group " + group + ")"};
+    const bool member = contains(seen.processGroups, group);
+    const std::string joinGroup = "sudo adduser $USER " + group + ", then log out and in again";
+    if (!seen.groupMayReadWrite) {
+        diagnosis.reason = denied + " does not let its group " + group + " read and write it";
+        diagnosis.fix = "sudo chmod g+rw " + seen.device +
+                        " until the adapter is plugged in again (a udev rule with MODE=\"0660\" "
+                        "makes it last)" +
+                        (member ? "" : "; then " + joinGroup);
+    } else if (member) {
+        // Refused in spite of the group: an access list or a security module decides.
+        diagnosis.reason =
+            denied + " is refused to this account, although it is in the group " + group;
+        diagnosis.fix = "ask the administrator for access to it";
+    } else if (contains(seen.accountGroups, group)) {
+        // Group changes reach only the sessions that begin after them.
+        diagnosis.reason = denied + " belongs to the group " + group +
+                           ", which this account joined after the session began";
+        diagnosis.fix = "log out and in again";
+    } else {
+        diagnosis.reason =
+            denied + " belongs to the group " + group + ", which this account is not in";
+        diagnosis.fix = joinGroup;
+    }
+    return diagnosis;
+}
+
+PortDiagnosis busy(const PortObservation& seen) {
+    if (seen.holders.empty()) {
+        return {PortProblem::Busy,
+                seen.device + " is in use by another program, one this account cannot see",
+                "close terminals and other copies of this program that use it, then try again",
+                "busy"};
+    }
+    const std::string names = joined(seen.holders, [](const ProcessSeen& holder) {
+        return holder.name + " (process " + std::to_string(holder.pid) + ")";
+    });
+    std::string fix = seen.holders.size() == 1 ? "end that program or close the port in it"
+                                               : "end those programs or close the port in them";
+    fix += ", then try again";
+    if (heldBy(seen, "ModemManager")) {
+        fix =
+            "ModemManager probes a newly plugged adapter for a few seconds: wait and try again; "
+            "if it keeps the port, sudo systemctl stop ModemManager";
+    }
+    return {PortProblem::Busy, seen.device + " is in use by another program: " + names, fix,
+            "busy: " + names};
+}
+
+PortDiagnosis claimedByBrltty(const PortObservation& seen) {
+    const std::string what =
+        seen.claimedAdapters.empty()
+            ? seen.device
+            : "the USB adapter " +
+                  joined(seen.claimedAdapters, [](const std::string& id) { return id; });
+    return {PortProblem::ClaimedByBrltty,
+            "the Braille display service brltty has taken " + what +
+                " (it claims common USB serial adapters as they are plugged in)",
+            "unless a Braille display is used here: sudo apt remove brltty (or sudo systemctl "
+            "mask brltty-udev.service), then unplug the adapter and plug it in again",
+            "taken by brltty"};
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+PortDiagnosis missing(const PortObservation& seen) {
+    PortDiagnosis diagnosis{PortProblem::Missing, {}, {}, "missing"};
+    if (seen.linkExists) {
+        diagnosis.reason = "the link " + seen.link + " points to " + seen.device +
+                           ", which does not exist: the adapter is unplugged or came back under "
+                           "another name";
+    } else if (seen.device.empty()) {
+        diagnosis.reason = "no link " + seen.link + ", and the system lists fewer than " +
+                           std::to_string(seen.portNumber) + " serial ports";
+    } else {
+        diagnosis.reason = seen.device + " does not exist";
+    }
+    if (seen.present.empty()) {
+        diagnosis.reason += "; no serial adapter is plugged in";
+        diagnosis.fix = "plug the adapter in and try again";
+        return diagnosis;
+    }
+    diagnosis.reason += "; serial adapters present: " + joined(seen.present, [](const auto& port) {
+                            return port.name + " (" + port.description + ")";
+                        });
+    diagnosis.fix = seen.link.empty() ? "plug the adapter in, or choose one that is present"
+                                      : "plug the adapter in, or link one that is present: "
+                                        "mkdir -p " +
+                                            folderOf(seen.link) + " && ln -sfn " +
+                                            seen.present.front().name + " " + seen.link;
+    return diagnosis;
+}
+
+PortDiagnosis noSuchComPort(const PortObservation& seen) {
+    const std::string present =
+        seen.present.empty()
+            ? "it has no COM ports"
+            : "the COM ports present are " + joined(seen.present, [](const PortPresent& port) {
+                  return port.description.empty() ? port.name
+                                                  : port.description + " (" + port.name + ")";
+              });
+    return {PortProblem::NoSuchComPort,
+            seen.device + " does not exist on this computer; " + present,
+            "choose the gauge's adapter: Device Manager lists it under Ports (COM & LPT), and its "
+            "number changes when it moves to another USB socket",
+            "missing"};
+}
+
+PortDiagnosis unknown(const PortObservation& seen) {
+    const std::string text = seen.systemText.empty() ? "the system refused it" : seen.systemText;
+    return {PortProblem::Unknown, text, {}, text};
+}
+
+}  // namespace
+
+PortDiagnosis diagnosePort(const PortObservation& seen) {
+    if (seen.windows) {
+        switch (seen.refusal) {
+            case OpenRefusal::NotTried:
+                return {PortProblem::None, {}, {}, "free"};
+            case OpenRefusal::NotFound:
+                return noSuchComPort(seen);
+            case OpenRefusal::Denied:
+                // Windows opens a COM port for one program at a time: a refusal is a holder.
+                return {PortProblem::InUse,
+                        seen.device + " is in use by another program (access denied)",
+                        "close the program that holds it (a terminal, another copy of this "
+                        "program), then try again",
+                        "busy"};
+            case OpenRefusal::Other:
+                break;
+        }
+        return unknown(seen);
+    }
+    if (seen.refusal == OpenRefusal::NotFound || seen.device.empty() || !seen.deviceExists) {
+        // brltty unbinds the serial driver from an adapter it claims: its device goes away.
+        return seen.brlttyRunning && !seen.claimedAdapters.empty() ? claimedByBrltty(seen)
+                                                                   : missing(seen);
+    }
+    if (heldBy(seen, "brltty")) {
+        return claimedByBrltty(seen);
+    }
+    if (!seen.mayReadWrite) {
+        return noPermission(seen);
+    }
+    // A refusal the account may not be refused is a lock or an exclusive open by another program.
+    if (!seen.holders.empty() || seen.refusal == OpenRefusal::Denied) {
+        return busy(seen);
+    }
+    if (seen.refusal == OpenRefusal::NotTried) {
+        return {PortProblem::None, {}, {}, "free"};
+    }
+    return unknown(seen);
+}
+
+std::string openFailureText(const PortObservation& seen, const PortDiagnosis& diagnosis) {
+    std::string text = "Cannot open " + seen.port + ": " + diagnosis.reason;
+    if (!diagnosis.fix.empty()) {
+        text += "\nFix: " + diagnosis.fix;
+    }
+    return text;
+}
+
+}  // namespace serial
