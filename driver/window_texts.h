@@ -10,7 +10,9 @@ inline constexpr std::string_view kApplicationTitle = "QORB Memory to File";
 
 inline constexpr std::string_view kHelpText =
     "********************* Transfer Memory Points to File *********************\r\n\n"
-    "1 - Check or uncheck Save File includes to include or not include data in transfer\r\n";
+    "1 - Check or uncheck Save File includes to include or not include data in transfer\r\n"
+    "2 - If the port shows Invalid port, point the mouse at it (a screen reader reads it as its "
+    "description) to see why and what to do\r\n";
 
 inline constexpr std::string_view kProductName = "QORB_MemoryToFile";
 inline constexpr std::string_view kCaptionVersion = "V1.02  02/23/2018";

