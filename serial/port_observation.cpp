@@ -13,6 +13,8 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -50,6 +52,7 @@ std::string groupName(gid_t gid) {
 
 std::vector<std::string> groupNames(const std::vector<gid_t>& ids) {
     std::vector<std::string> names;
+    names.reserve(ids.size());
     for (gid_t id : ids) {
         names.push_back(groupName(id));
     }
@@ -168,9 +171,9 @@ void readLockFiles(PortObservation& seen) {
                 !std::isdigit(static_cast<unsigned char>(line[start]))) {
                 continue;
             }
-            const int pid = std::atoi(line.c_str() + start);
-            if (pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM)) {
-                addHolder(seen.holders, pid);
+            const long pid = std::strtol(line.c_str() + start, nullptr, 10);
+            if (pid > 0 && pid < INT_MAX && (::kill(pid_t(pid), 0) == 0 || errno == EPERM)) {
+                addHolder(seen.holders, int(pid));
             }
         }
     }
