@@ -4,12 +4,14 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
 #include <exception>
 
+#include "pointsfile/qt_csv_style.h"
 #include "serial/serial_port.h"
 
 namespace app {
@@ -31,6 +33,8 @@ Form1::Form1(serial::SerialPort& port, pointsfile::FileTable& files, QWidget* pa
     placeControls();
     orderTabs();
     connectEvents(port);
+    // A CSV file opens right in a spreadsheet of the user's locale: its decimal mark decides.
+    m_core.chooseForm(std::nullopt, pointsfile::csvStyleOfLocale(QLocale::system()));
     Combo1->setFocus();
 }
 
@@ -70,6 +74,9 @@ void Form1::connectEvents(serial::SerialPort& port) {
     forward(InfoMenu, &QAction::triggered, &WindowCore::onInfoMenu);
     connect(LineSpeedMenu, &QAction::triggered, this, [this](bool checked) {
         guarded([this, checked] { m_core.onLineSpeedMenu(checked); });
+    });
+    connect(DateTimeNameMenu, &QAction::triggered, this, [this](bool checked) {
+        guarded([this, checked] { m_core.onDateTimeNameMenu(checked); });
     });
 
     for (const view::Timer which : kTimers) {

@@ -101,6 +101,7 @@ public:
     QAction* ExitMenu = nullptr;
     QMenu* OptionsMenu = nullptr;
     QAction* LineSpeedMenu = nullptr;
+    QAction* DateTimeNameMenu = nullptr;
     QAction* InfoMenu = nullptr;
     QTimer* timerCheckData = nullptr;
     QTimer* tmrCheckTimeout = nullptr;

@@ -205,6 +205,10 @@ void Form1::createMenu() {
     LineSpeedMenu->setObjectName(QStringLiteral("LineSpeedMenu"));
     LineSpeedMenu->setCheckable(true);
     LineSpeedMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    DateTimeNameMenu = OptionsMenu->addAction(QStringLiteral("Date and Time in File Name"));
+    DateTimeNameMenu->setObjectName(QStringLiteral("DateTimeNameMenu"));
+    DateTimeNameMenu->setCheckable(true);
+    DateTimeNameMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     InfoMenu = menuBar()->addAction(QStringLiteral("Info"));
     InfoMenu->setObjectName(QStringLiteral("InfoMenu"));
 }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -35,6 +36,34 @@ void prepare(QFileDialog& dialog) {
     static NameOnlyIconProvider iconProvider;
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setIconProvider(&iconProvider);
+}
+
+// The extension a type's pattern gives a name ("Excel workbook (*.xlsx)" gives "xlsx"); none for
+// "All files (*)".
+QString extensionOfType(const QString& type) {
+    const qsizetype star = type.lastIndexOf(QStringLiteral("(*."));
+    return star < 0 ? QString() : type.mid(star + 3).chopped(1);
+}
+
+// Choosing a type makes it the name's: a name without an extension gets the type's, and a name
+// that carries another type's extension takes this one instead, since the extension chooses
+// the form the file is written in.
+void followChosenType(QFileDialog& dialog, const QString& type) {
+    const QString extension = extensionOfType(type);
+    dialog.setDefaultSuffix(extension);
+    const QStringList chosen = dialog.selectedFiles();
+    if (extension.isEmpty() || chosen.size() != 1) {
+        return;
+    }
+    const QFileInfo name(chosen.constFirst());
+    QStringList typeExtensions;
+    for (const QString& filter : dialog.nameFilters()) {
+        typeExtensions << extensionOfType(filter);
+    }
+    if (typeExtensions.contains(name.suffix(), Qt::CaseInsensitive) &&
+        name.suffix().compare(extension, Qt::CaseInsensitive) != 0) {
+        dialog.selectFile(name.completeBaseName() + QLatin1Char('.') + extension);
+    }
 }
 
 std::optional<std::string> chosenFile(QFileDialog& dialog) {
@@ -192,8 +221,8 @@ void Form1::setTimerRunning(view::Timer which, bool running) {
     qtimer->start();
 }
 
-void Form1::setMenuChecked(view::Menu /*menu*/, bool checked) {
-    LineSpeedMenu->setChecked(checked);
+void Form1::setMenuChecked(view::Menu menu, bool checked) {
+    (menu == view::Menu::LineSpeedMenu ? LineSpeedMenu : DateTimeNameMenu)->setChecked(checked);
 }
 
 void Form1::showMessageBox(std::string_view text, view::MessageIcon icon) {
@@ -222,6 +251,8 @@ std::optional<std::string> Form1::askSaveFileName(view::SaveDialog which,
     if (!request.defaultName.empty()) {
         dialog.selectFile(QString::fromUtf8(request.defaultName));
     }
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& type) { followChosenType(dialog, type); });
     return chosenFile(dialog);
 }
 

@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "gauge/transfer_texts.h"
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
+#include "pointsfile/press_time.h"
 #include "serial/port_selection.h"
 
 namespace cli {
@@ -32,31 +34,39 @@ bool exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-// Ends the points file after SIGINT or SIGTERM: closed with every complete row, and counted.
-ExitStatus endOnSignal(Session& session, const std::string& file, int signal) {
-    const pointsfile::PointsFile& points = session.transfer().pointsFile();
-    try {
-        if (points.isOpen()) {
-            session.files().close(points.number());
-        }
-    } catch (const pointsfile::FileError& error) {
-        tell(std::string(gauge::kUnableToWrite) + error.path() + ": " + error.reason());
+// Ends the file after SIGINT or SIGTERM: closed with every complete row and, in a workbook, the
+// signal as its end; then counted.
+ExitStatus endOnSignal(Session& session, int signal) {
+    const std::string how = signal == SIGINT ? "Interrupted" : "Terminated";
+    if (const std::optional<std::string> failure = session.stopTransfer(how)) {
+        tell(*failure);
         return ExitStatus::FileFailed;
     }
-    const int rows = points.rowsWritten();
-    tell(std::string(signal == SIGINT ? "Interrupted" : "Terminated") + ": " + file + " holds " +
-         std::to_string(rows) + (rows == 1 ? " row" : " rows"));
+    const int rows = session.transfer().rowsWritten();
+    tell(how + ": " + session.transfer().fileName() + " holds " + std::to_string(rows) +
+         (rows == 1 ? " row" : " rows"));
     return signal == SIGINT ? ExitStatus::Interrupted : ExitStatus::Terminated;
+}
+
+// "... saved in file -" says little on a terminal.
+std::string namingStandardOutput(const std::string& message) {
+    const std::string dash =
+        std::string(gauge::kTransferComplete) + std::string(pointsfile::kStandardOutputName);
+    return message == dash ? std::string(gauge::kTransferComplete) + "- (standard output)"
+                           : message;
 }
 
 }  // namespace
 
 ExitStatus runDownload(const Options& options, const std::string& programFolder) {
-    if (options.file != pointsfile::kStandardOutputName && !options.force && exists(options.file)) {
-        tell(options.file + " exists; give --force to replace it");
+    const std::string file =
+        pointsfile::expandDateAndTime(options.file, pointsfile::localTimeOf(std::time(nullptr)));
+    const bool toStandardOutput = file == pointsfile::kStandardOutputName;
+    if (!toStandardOutput && !options.force && exists(file)) {
+        tell(file + " exists; give --force to replace it");
         return ExitStatus::FileFailed;
     }
-    Session session(options, programFolder, options.file);
+    Session session(options, programFolder, file);
     if (std::string failure; !session.connect(failure)) {
         tell(std::string(serial::kInvalidPort) + ": " + failure);
         return ExitStatus::PortUnavailable;
@@ -94,11 +104,11 @@ ExitStatus runDownload(const Options& options, const std::string& programFolder)
 
     ExitStatus status = ExitStatus::Internal;
     if (stopSignal != 0 && !endMessage) {
-        status = endOnSignal(session, options.file, stopSignal);
+        status = endOnSignal(session, stopSignal);
     } else if (endMessage) {
         status = exitStatusOfEnd(*endMessage);
         if (status != ExitStatus::Complete || !options.quiet) {
-            tell(*endMessage);
+            tell(toStandardOutput ? namingStandardOutput(*endMessage) : *endMessage);
         }
     }
     session.closePort();

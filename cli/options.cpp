@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <map>
 
 #include "cli/exit_status.h"
+#include "pointsfile/file_table.h"
 #include "serial/port_device.h"
 #include "serial/port_selection.h"
 
@@ -33,6 +35,25 @@ std::int16_t baudIndexOf(std::string_view text) {
                          std::string(text) + "\"");
     }
     return static_cast<std::int16_t>(found - serial::kBaudEntries.begin());
+}
+
+pointsfile::Form formOfWord(std::string_view word) {
+    if (word == "txt") {
+        return pointsfile::Form::Text;
+    }
+    if (word == "xlsx") {
+        return pointsfile::Form::Workbook;
+    }
+    if (word == "csv") {
+        return pointsfile::Form::Csv;
+    }
+    throw UsageError("--format takes txt, xlsx or csv, not \"" + std::string(word) + "\"");
+}
+
+// Qt takes an unknown name for the C locale; only "C" and "POSIX" may mean it.
+bool knownLocale(const std::string& name) {
+    return name == "C" || name == "POSIX" ||
+           QLocale(QString::fromStdString(name)).language() != QLocale::C;
 }
 
 void setAction(Options& options, Action action, std::string_view option) {
@@ -73,7 +94,7 @@ PortChoice parsePortChoice(std::string_view text) {
 Options parseOptions(const std::vector<std::string>& arguments) {
     // The options' texts are in helpText(), with the usage forms and the exit statuses.
     QCommandLineParser parser;
-    for (const char* name : {"settings", "port", "baud", "pace", "gap"}) {
+    for (const char* name : {"settings", "port", "baud", "pace", "gap", "format", "csv-locale"}) {
         parser.addOption({QString::fromLatin1(name), {}, QStringLiteral("value")});
     }
     for (const char* name :
@@ -139,6 +160,14 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 throw UsageError("--gap takes milliseconds from 0 to 60000, not \"" + gap + "\"");
             }
             options.gapMs = *ms;
+        } else if (option == "format") {
+            options.form = formOfWord(value());
+        } else if (option == "csv-locale") {
+            options.csvLocale = value();
+            if (!knownLocale(options.csvLocale)) {
+                throw UsageError("--csv-locale: no locale \"" + options.csvLocale +
+                                 "\" (de_DE, fr_FR, en_US, C ...)");
+            }
         }
     }
 
@@ -152,6 +181,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                                            : "more than one FILE given");
         }
         options.file = files.front().toStdString();
+        if (options.file == pointsfile::kStandardOutputName &&
+            options.form == pointsfile::Form::Workbook) {
+            throw UsageError("a workbook cannot be written to standard output: give a FILE");
+        }
     } else if (!files.empty()) {
         throw UsageError("FILE is taken only by a download, not \"" + files.front().toStdString() +
                          "\"");
@@ -164,7 +197,11 @@ std::string helpText() {
   or:  qorb-download [options] --version-query | --list-ports | --find-gauge
 Downloads the gauge's statistics and memory points into FILE, the rows the window would write,
 each on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept
-unless --force is given. The choices come from avrbl.txt in the program's folder, or from the
+unless --force is given. {date} and {time} in FILE become the date and time of the download
+(2026-12-07, 141503). FILE's extension chooses its form: .xlsx a workbook with the download's
+record on a sheet of its own (its rows wait in FILE.rows.txt until the end), .csv a CSV file whose
+separator and decimal mark follow the locale (";" and "," where decimals take a comma), anything
+else the points file. The choices come from avrbl.txt in the program's folder, or from the
 per-user folder ${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder
 cannot be written (else Com 1 at 38400, nothing ticked); the options below override one each.
 avrbl.txt is never written. comN links are looked for in the same folders, the per-user one first.
@@ -178,6 +215,10 @@ Options:
   --deletes, --no-deletes         write the memory points marked deleted, or leave them out
   --spaces, --tabs      a blank in place of each tab, or the gauge's tabs
   --force               replace an existing FILE
+  --format txt|xlsx|csv the form of FILE, whatever its name: txt the points file, xlsx a workbook
+                        (not on standard output), csv a CSV file
+  --csv-locale NAME     write the CSV file for spreadsheets of this locale (de_DE, C ...)
+                        instead of the user's own
   -q, --quiet           print errors only (no progress, no completion message)
   --pace poll|line      poll: one step per 50 ms tick, as the window (default); line: each
                         command as soon as the reply before it is complete

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "driver/pacer.h"
+#include "pointsfile/row_sink.h"
 
 namespace cli {
+
+inline constexpr std::string_view kProgramName = "qorb-download";
 
 enum class Action { Download, VersionQuery, ListPorts, FindGauge, Help, Version };
 
@@ -33,6 +36,10 @@ struct Options {
     bool quiet = false;
     driver::Pace pace = driver::Pace::Poll;
     int gapMs = 0;
+    // Overrides the form FILE's extension chooses.
+    std::optional<pointsfile::Form> form;
+    // A locale whose spreadsheets the CSV file is written for; empty for the user's own.
+    std::string csvLocale;
 };
 
 class UsageError : public std::runtime_error {

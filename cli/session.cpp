@@ -1,5 +1,9 @@
 #include "cli/session.h"
 
+#include <QLocale>
+#include <QString>
+
+#include "pointsfile/qt_csv_style.h"
 #include "settings/settings_file.h"
 #include "settings/settings_folders.h"
 
@@ -15,6 +19,12 @@ Session::Session(const Options& options, const std::string& programFolder,
     m_view.onTick([this](view::Timer timer) { m_core.onTimerTick(timer); });
     m_port.onInputArrived([this] { m_core.onInputArrived(); });
     m_core.choosePace(options.pace, options.gapMs);
+    m_core.chooseForm(options.form, pointsfile::csvStyleOfLocale(
+                                        options.csvLocale.empty()
+                                            ? QLocale::system()
+                                            : QLocale(QString::fromStdString(options.csvLocale))));
+    m_core.describeDownloads(std::string(kProgramName),
+                             options.port ? options.port->device : std::string());
 }
 
 Session::~Session() {

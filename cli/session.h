@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/console_view.h"
 #include "cli/options.h"
@@ -27,6 +29,10 @@ public:
     bool connect(std::string& failure);
     void pressGetMemoryPoints() { m_core.onGetMemoryPoints(); }
     void pressGetVersion() { m_core.onGetVersion(); }
+    // The transfer's file closed with what arrived; the close's failure, when there is one.
+    std::optional<std::string> stopTransfer(std::string_view reason) {
+        return m_core.transfer().stop(reason);
+    }
     void closePort();
 
     ConsoleView& view() { return m_view; }

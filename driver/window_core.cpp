@@ -1,8 +1,10 @@
 #include "driver/window_core.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
-#include "driver/pace_file.h"
+#include "driver/choice_file.h"
 #include "driver/window_texts.h"
 #include "gauge/version_query.h"
 #include "serial/serial_port.h"
@@ -19,8 +21,11 @@ WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::F
 void WindowCore::onLoad() {
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
     loadChoices(folders.readPath(settings::kSettingsFileName));
-    choosePace(readPace(m_files, folders.readPath(kPaceFileName)));
+    choosePace(readChoice(m_files, folders.readPath(kPaceFile.name), kPaceFile) ? Pace::Line
+                                                                                : Pace::Poll);
     m_view.setMenuChecked(view::Menu::LineSpeedMenu, m_pace == Pace::Line);
+    onDateTimeNameMenu(readChoice(m_files, folders.readPath(kNamesFile.name), kNamesFile));
+    m_view.setMenuChecked(view::Menu::DateTimeNameMenu, m_output.dateAndTimeInName);
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -39,11 +44,18 @@ void WindowCore::onUnload() {
     }
     // From here on no tick may touch the port, also while the save error below is open.
     m_unloaded = true;
+    // The transfer's file keeps what arrived and says how it ended; a workbook is written now.
+    const std::optional<std::string> closeFailure = m_transfer.stop(kEndedByExit);
     if (m_port.isOpen()) {
         m_port.close();
     }
+    if (closeFailure) {
+        m_view.showMessageBox(*closeFailure, view::MessageIcon::None);
+    }
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
-    writePace(m_files, folders.writePath(kPaceFileName), m_pace);
+    writeChoice(m_files, folders.writePath(kPaceFile.name), kPaceFile, m_pace == Pace::Line);
+    writeChoice(m_files, folders.writePath(kNamesFile.name), kNamesFile,
+                m_output.dateAndTimeInName);
     settings::SaveSettings(m_view, m_files, folders.writePath(settings::kSettingsFileName));
 }
 
@@ -52,7 +64,22 @@ void WindowCore::onSetNewBaudRate() {
 }
 
 void WindowCore::onGetMemoryPoints() {
-    if (m_transfer.press()) {
+    pointsfile::DownloadRecord known;
+    known.program = m_programName;
+    known.version = QORB_VERSION;
+    const std::int16_t portIndex = m_view.selectedListIndex(view::List::Combo1);
+    known.port = !m_portName.empty() ? m_portName
+                 : portIndex >= 0
+                     ? std::string(serial::kPortEntryPrefix) + std::to_string(portIndex + 1)
+                     : std::string();
+    known.device = m_port.device();
+    const std::int16_t baudIndex = m_view.selectedListIndex(view::List::Combo2);
+    if (baudIndex >= 0 && static_cast<std::size_t>(baudIndex) < serial::kBaudEntries.size()) {
+        known.baudRate = std::string(serial::kBaudEntries[static_cast<std::size_t>(baudIndex)]);
+    }
+    known.gaugeVersion = m_gaugeVersion;
+    m_transfer.chooseOutput(m_output);
+    if (m_transfer.press(known)) {
         m_pacer.begin(m_pace, m_gapMs);
     }
 }
@@ -95,6 +122,20 @@ void WindowCore::onLineSpeedMenu(bool checked) {
     choosePace(checked ? Pace::Line : Pace::Poll);
 }
 
+void WindowCore::onDateTimeNameMenu(bool checked) {
+    m_output.dateAndTimeInName = checked;
+}
+
+void WindowCore::chooseForm(std::optional<pointsfile::Form> form, pointsfile::CsvStyle csv) {
+    m_output.form = form;
+    m_output.csv = csv;
+}
+
+void WindowCore::describeDownloads(std::string programName, std::string portName) {
+    m_programName = std::move(programName);
+    m_portName = std::move(portName);
+}
+
 void WindowCore::choosePace(Pace pace, int gapMs) {
     m_pace = pace;
     m_gapMs = gapMs;
@@ -121,7 +162,14 @@ void WindowCore::onTimerTick(view::Timer timer) {
             m_transfer.watchdogTick();
             break;
         case view::Timer::tmrVersion:
-            gauge::tickVersion(m_view, m_port, {m_portState.open, m_transfer.running()});
+            if (std::optional<std::string> answer =
+                    gauge::tickVersion(m_view, m_port, {m_portState.open, m_transfer.running()})) {
+                // The download's record carries the answer without its line end.
+                while (!answer->empty() && (answer->back() == '\r' || answer->back() == '\n')) {
+                    answer->pop_back();
+                }
+                m_gaugeVersion = std::move(*answer);
+            }
             break;
     }
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "driver/pacer.h"
+#include "driver/window_texts.h"
 #include "gauge/transfer.h"
 #include "serial/port_selection.h"
 #include "view/controls.h"
@@ -46,12 +47,21 @@ public:
     void onInfoMenu();
     // Options > Line Speed Transfer, ticked or cleared.
     void onLineSpeedMenu(bool checked);
+    // Options > Date and Time in File Name, ticked or cleared.
+    void onDateTimeNameMenu(bool checked);
     void onTimerTick(view::Timer timer);
     // The port's notice that input arrived.
     void onInputArrived();
 
     // The pace of the transfers that begin from now on; one under way keeps its own.
     void choosePace(Pace pace, int gapMs = 0);
+    // The files of the transfers that begin from now on: their form, when not the name's, and
+    // how a CSV file writes numbers and separates fields.
+    void chooseForm(std::optional<pointsfile::Form> form, pointsfile::CsvStyle csv);
+    // How the download's record names the program and, when it is not the port list's entry,
+    // the port.
+    void describeDownloads(std::string programName, std::string portName = {});
+    gauge::Transfer& transfer() { return m_transfer; }
 
     const gauge::Transfer& transfer() const { return m_transfer; }
     const serial::PortState& portState() const { return m_portState; }
@@ -66,6 +76,11 @@ private:
     Pacer m_pacer{m_view, m_transfer, m_portState};
     Pace m_pace = Pace::Poll;
     int m_gapMs = 0;
+    pointsfile::OutputChoices m_output;
+    std::string m_programName{kApplicationTitle};
+    std::string m_portName;
+    // The gauge's last version answer in this run, for the download's record.
+    std::string m_gaugeVersion;
     bool m_unloaded = false;
 };
 

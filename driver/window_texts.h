@@ -21,6 +21,9 @@ static_assert(kCaptionVersion.starts_with("V" QORB_VERSION "  "));
 static_assert(kCaption.find(kCaptionVersion) != std::string_view::npos);
 inline constexpr std::string_view kFileVersion = "1.00";
 
+// How a download's record says it ended when the window was closed during the transfer.
+inline constexpr std::string_view kEndedByExit = "Ended by Exit during the transfer";
+
 inline constexpr std::string_view kOpenDialogTitle = "Select File to Open";
 inline constexpr std::string_view kOpenDialogFilter = "Text Files (*.txt)|*.txt";
 

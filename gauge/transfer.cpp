@@ -6,6 +6,8 @@
 #include "gauge/count_rule.h"
 #include "gauge/transfer_texts.h"
 #include "pointsfile/file_error.h"
+#include "pointsfile/points_file.h"
+#include "pointsfile/press_time.h"
 #include "serial/port_error.h"
 #include "serial/serial_port.h"
 #include "view/view.h"
@@ -14,11 +16,15 @@ namespace gauge {
 
 namespace {
 
-view::SaveDialogRequest pointsFileDialog() {
+view::SaveDialogRequest pointsFileDialog(bool dateAndTimeInName,
+                                         const pointsfile::LocalTime& pressTime) {
     view::SaveDialogRequest request;
     request.title = std::string(kSaveDialogTitle);
-    request.defaultName = std::string(kDefaultPointsFileName);
+    request.defaultName = dateAndTimeInName
+                              ? pointsfile::withDateAndTime(kDefaultPointsFileName, pressTime)
+                              : std::string(kDefaultPointsFileName);
     request.defaultExtension = std::string(kDefaultPointsFileExtension);
+    request.filter = std::string(kPointsFileFilter);
     request.askBeforeReplacing = true;
     return request;
 }
@@ -26,17 +32,19 @@ view::SaveDialogRequest pointsFileDialog() {
 }  // namespace
 
 Transfer::Transfer(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files)
-    : m_view(view), m_port(port), m_pointsFile(files), m_watchdog(view) {}
+    : m_view(view), m_port(port), m_files(files), m_watchdog(view) {}
 
 void Transfer::startUp() {
     m_state = kIdle;
     m_reply.reset();
 }
 
-bool Transfer::press() {
+bool Transfer::press(const pointsfile::DownloadRecord& known) {
+    const pointsfile::LocalTime pressTime = pointsfile::localTimeOf(m_clock());
     std::optional<std::string> chosen;
     try {
-        chosen = m_view.askSaveFileName(view::SaveDialog::CD, pointsFileDialog());
+        chosen = m_view.askSaveFileName(view::SaveDialog::CD,
+                                        pointsFileDialog(m_output.dateAndTimeInName, pressTime));
     } catch (const std::exception&) {
         // A dialog that fails ends the press silently, like a cancel.
         return false;
@@ -48,16 +56,33 @@ bool Transfer::press() {
     if (running()) {
         m_watchdog.stop();
         m_state = kIdle;
-        closePointsFile();
+        closePointsFile(kTransferReplaced);
     }
+    m_record = known;
+    m_record.pressedAt = pointsfile::isoLocalTime(pressTime);
     return beginTransfer(*chosen);
+}
+
+std::optional<std::string> Transfer::stop(std::string_view reason) {
+    if (!running()) {
+        return std::nullopt;
+    }
+    m_watchdog.stop();
+    m_state = kIdle;
+    return closeFile(reason);
 }
 
 bool Transfer::beginTransfer(const std::string& path) {
     m_view.setProgressPosition(0);
     const bool withStatistics = isOn(m_view.checkBoxValue(view::CheckBox::chkIncludeStatistics));
+    m_record.includeStatistics = withStatistics;
+    m_record.includeDeletes = isOn(m_view.checkBoxValue(view::CheckBox::chkIncludeDeletedItem));
+    m_record.useSpaceDelimiters =
+        isOn(m_view.checkBoxValue(view::CheckBox::CheckUseSpaceDelimiters));
+    m_fileName = path;
     try {
-        m_pointsFile.open(path);
+        m_sink = pointsfile::openRowSink(
+            m_files, path, m_output.form.value_or(pointsfile::formOfName(path)), m_output.csv);
     } catch (const pointsfile::FileError& error) {
         m_state = kIdle;
         tell(std::string(kUnableToOpen) + path + ": " + error.reason());
@@ -157,6 +182,7 @@ void Transfer::countStep(Section section) {
         return;
     }
     m_announcedCount = count;
+    (statistics ? m_record.statisticsAnnounced : m_record.memoryAnnounced) = count;
     if (count == 0) {
         endEarly(statistics ? kNoStatisticsPoints : kNoMemoryPoints);
         return;
@@ -187,7 +213,8 @@ void Transfer::pointStep(Section section) {
             m_row, isOn(m_view.checkBoxValue(view::CheckBox::chkIncludeDeletedItem)));
     if (written) {
         try {
-            m_pointsFile.writeRow(m_row);
+            m_sink->writeRow(section, m_pointLine, m_row);
+            ++m_record.rowsWritten;
         } catch (const pointsfile::FileError& error) {
             endAfterWriteFailure(error);
             return;
@@ -205,8 +232,9 @@ void Transfer::pointStep(Section section) {
         return;
     }
     m_watchdog.stop();
-    if (closePointsFile()) {
-        tell(std::string(kTransferComplete) + m_pointsFile.name());
+    const std::string complete = std::string(kTransferComplete) + m_fileName;
+    if (closePointsFile(complete)) {
+        tell(complete);
     }
     m_state = kIdle;
 }
@@ -218,28 +246,39 @@ void Transfer::watchdogTick() {
 void Transfer::endEarly(std::string_view message) {
     m_watchdog.stop();
     m_state = kIdle;
-    closePointsFile();
+    closePointsFile(message);
     tell(message);
 }
 
 void Transfer::endAfterWriteFailure(const pointsfile::FileError& error) {
     m_watchdog.stop();
     m_state = kIdle;
-    try {
-        m_pointsFile.close();
-    } catch (const pointsfile::FileError&) {
-        // The write failure below already names the file and the reason.
-    }
-    tell(std::string(kUnableToWrite) + error.path() + ": " + error.reason());
+    const std::string message = std::string(kUnableToWrite) + error.path() + ": " + error.reason();
+    // The write failure already names the file and the reason; the close keeps what it can.
+    closeFile(message);
+    tell(message);
 }
 
-bool Transfer::closePointsFile() {
-    try {
-        m_pointsFile.close();
-        return true;
-    } catch (const pointsfile::FileError& error) {
-        tell(std::string(kUnableToWrite) + error.path() + ": " + error.reason());
+bool Transfer::closePointsFile(std::string_view endMessage) {
+    if (const std::optional<std::string> failure = closeFile(endMessage)) {
+        tell(*failure);
         return false;
+    }
+    return true;
+}
+
+std::optional<std::string> Transfer::closeFile(std::string_view endMessage) {
+    if (!m_sink) {
+        return std::nullopt;
+    }
+    // Released first: whatever the close does, a later end must not close the file again.
+    const std::unique_ptr<pointsfile::RowSink> sink = std::move(m_sink);
+    m_record.endMessage = std::string(endMessage);
+    try {
+        sink->close(m_record);
+        return std::nullopt;
+    } catch (const pointsfile::FileError& error) {
+        return std::string(kUnableToWrite) + error.path() + ": " + error.reason();
     }
 }
 

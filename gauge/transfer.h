@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "gauge/reply_exchange.h"
 #include "gauge/watchdog.h"
-#include "pointsfile/points_file.h"
+#include "pointsfile/download_record.h"
+#include "pointsfile/row_sink.h"
 
 namespace serial {
 class SerialPort;
@@ -16,13 +21,14 @@ class View;
 }
 namespace pointsfile {
 class FileError;
-}
+class FileTable;
+}  // namespace pointsfile
 
 namespace gauge {
 
-// The download of the gauge's statistics and memory points into the points file, one step per
-// poll tick: states 2 to 7 are the statistics section (opening, count, points), 8 to 13 the
-// memory section; 1 is idle.
+// The download of the gauge's statistics and memory points into the points file (or a CSV file or
+// workbook, as the name or the front end chooses), one step per poll tick: states 2 to 7 are the
+// statistics section (opening, count, points), 8 to 13 the memory section; 1 is idle.
 class Transfer {
 public:
     static constexpr std::int16_t kIdle = 1;
@@ -33,9 +39,18 @@ public:
 
     // The window's load: idle, with an empty reply.
     void startUp();
-    // "Memory Points To File": asks for the file, opens it and starts the sequence. True when a
-    // transfer began.
-    bool press();
+    // How the next transfers' files are offered and written.
+    void chooseOutput(const pointsfile::OutputChoices& choices) { m_output = choices; }
+    // Where the time of a press comes from.
+    void setClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
+
+    // "Memory Points To File": asks for the file, opens it and starts the sequence. `known` is
+    // what the caller knows of the download (program, port, baud, gauge version); the transfer
+    // adds the rest. True when a transfer began.
+    bool press(const pointsfile::DownloadRecord& known = {});
+    // Ends a running transfer from outside (the window closed, a signal): its file is closed with
+    // every row so far and the reason as its end. The close's failure, when there is one.
+    std::optional<std::string> stop(std::string_view reason);
     // timerCheckData: the one action of the current state. Does nothing while the port is not
     // valid, while idle, and while one of the transfer's own message boxes is open.
     void pollTick(bool portValid);
@@ -49,10 +64,14 @@ public:
     const std::string& pointLine() const { return m_pointLine; }
     const std::string& row() const { return m_row; }
     const ReplyExchange& reply() const { return m_reply; }
-    const pointsfile::PointsFile& pointsFile() const { return m_pointsFile; }
+    bool fileOpen() const { return m_sink != nullptr; }
+    const std::string& fileName() const { return m_fileName; }
+    // Rows handed to the file since the press: what it holds.
+    int rowsWritten() const { return m_record.rowsWritten; }
+    const pointsfile::DownloadRecord& record() const { return m_record; }
 
 private:
-    enum class Section { Statistics, Memory };
+    using Section = pointsfile::Section;
 
     bool beginTransfer(const std::string& path);
     void step();
@@ -63,15 +82,22 @@ private:
     // Ends the transfer early: watchdog off, idle, file closed with its rows, then the message.
     void endEarly(std::string_view message);
     void endAfterWriteFailure(const pointsfile::FileError& error);
-    // Closes the points file; a failing close is reported, since rows may not have reached the
-    // disk.
-    bool closePointsFile();
+    // Closes the file with the end message in its record; a failing close is reported, since rows
+    // may not have reached the disk.
+    bool closePointsFile(std::string_view endMessage);
+    // The failure's text when the close fails.
+    std::optional<std::string> closeFile(std::string_view endMessage);
     void tell(std::string_view message);
     bool isOn(int checkBoxValue) const { return checkBoxValue == 1; }
 
     view::View& m_view;
     serial::SerialPort& m_port;
-    pointsfile::PointsFile m_pointsFile;
+    pointsfile::FileTable& m_files;
+    std::unique_ptr<pointsfile::RowSink> m_sink;
+    std::string m_fileName;
+    pointsfile::DownloadRecord m_record;
+    pointsfile::OutputChoices m_output;
+    std::function<std::time_t()> m_clock = [] { return std::time(nullptr); };
     Watchdog m_watchdog;
     ReplyExchange m_reply;
 

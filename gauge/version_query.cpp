@@ -45,12 +45,15 @@ void pressGetVersion(view::View& view, serial::SerialPort& port, VersionQueryCon
     view.setLabelText(view::Label::lblDebug, kGettingVersion);
 }
 
-void tickVersion(view::View& view, serial::SerialPort& port, VersionQueryContext context) {
+std::optional<std::string> tickVersion(view::View& view, serial::SerialPort& port,
+                                       VersionQueryContext context) {
     view.setTimerRunning(view::Timer::tmrVersion, false);
     if (leavePortAlone(view, port, context)) {
-        return;
+        return std::nullopt;
     }
-    view.setLabelText(view::Label::lblDebug, port.readAllPending());
+    std::string answer = port.readAllPending();
+    view.setLabelText(view::Label::lblDebug, answer);
+    return answer;
 }
 
 }  // namespace gauge

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace view {
@@ -29,7 +31,9 @@ struct VersionQueryContext {
 void pressGetVersion(view::View& view, serial::SerialPort& port, VersionQueryContext context);
 
 // Tick of tmrVersion: stops it and shows the raw text the gauge sent since the press, line ends
-// and all. A transfer that started during the wait owns the input, so it is not read then.
-void tickVersion(view::View& view, serial::SerialPort& port, VersionQueryContext context);
+// and all, and returns it. A transfer that started during the wait owns the input, so it is not
+// read then.
+std::optional<std::string> tickVersion(view::View& view, serial::SerialPort& port,
+                                       VersionQueryContext context);
 
 }  // namespace gauge

@@ -44,7 +44,7 @@ public:
     const LineSettings& lineSettings() const { return m_lineSettings; }
     std::int32_t integerOption() const { return m_integerOption; }
     // The device of the last open, kept here because QSerialPort names a pty by a short name.
-    const std::string& device() const { return m_device; }
+    std::string device() const override { return m_device; }
     // Why the last open failed and what to do, as text and as found; empty, and no problem, after
     // one that succeeded.
     const std::string& openFailure() const { return m_openFailure; }

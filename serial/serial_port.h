@@ -23,6 +23,8 @@ public:
     virtual void open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // The device the last open reached ("/dev/ttyUSB0", "COM2"), for the download's record.
+    virtual std::string device() const = 0;
 
     // Every byte in order, nothing added.
     virtual void writeText(std::string_view text) = 0;

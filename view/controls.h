@@ -16,7 +16,7 @@ enum class CheckBox { chkIncludeStatistics, chkIncludeDeletedItem, CheckUseSpace
 enum class List { Combo1, Combo2 };
 // tmrReplyGap keeps the line pace's gap between a reply and the next command.
 enum class Timer { timerCheckData, tmrCheckTimeout, tmrVersion, tmrReplyGap };
-enum class Menu { LineSpeedMenu };
+enum class Menu { LineSpeedMenu, DateTimeNameMenu };
 enum class SaveDialog { CD, BrowseDialog };
 enum class MessageIcon { None, Exclamation };
 

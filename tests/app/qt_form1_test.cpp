@@ -127,7 +127,7 @@ TEST_F(Form1Test, EveryControlInItsPlaceWithItsCaptionUnderTheTitleAndMenuWithPr
     EXPECT_EQ(menu.join(", ").toStdString(),
               "FileMenu File , OptionsMenu Options , InfoMenu Info , OpenMenu &Open Ctrl+O, "
               "SaveMenu &Save Ctrl+S, ExitMenu E&xit Ctrl+X, LineSpeedMenu Line Speed Transfer "
-              "Ctrl+L checkable");
+              "Ctrl+L checkable, DateTimeNameMenu Date and Time in File Name Ctrl+D checkable");
     // A coarse timer may fire 5 % early, which would cut the 4 s watchdog short.
     for (const QTimer* timer :
          {window.timerCheckData, window.tmrCheckTimeout, window.tmrVersion, window.tmrReplyGap}) {
@@ -207,6 +207,14 @@ TEST_F(Form1Test, DialogsAskWhatTheyAreForBoxesCarryTheTitleAndOkAndAFailureBeco
                                   ? "asks before replacing"
                                   : ""})
                      .join(" | ");
+        // Choosing a type gives the offered name its extension, which chooses the form.
+        if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            saves && types->count() > 1) {
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            emit types->textActivated(types->currentText());
+            asked << QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        }
         dialog->reject();
     };
     for (QAction* action : {window.SaveMenu, window.OpenMenu}) {
@@ -218,8 +226,9 @@ TEST_F(Form1Test, DialogsAskWhatTheyAreForBoxesCarryTheTitleAndOkAndAFailureBeco
     EXPECT_EQ(asked.join('\n').toStdString(),
               "BrowseDialog | Select File to Save | Text Files (*.txt) |  |  | save | \n"
               "OpenDialog | Select File to Open | Text Files (*.txt) |  |  | open | \n"
-              "CD | Select directory and filename to save points | All Files (*) | txt | "
-              "MemoryPoints.txt | save | asks before replacing");
+              "CD | Select directory and filename to save points | Points file (*.txt);Excel "
+              "workbook (*.xlsx);CSV file (*.csv);All files (*) | txt | MemoryPoints.txt | save | "
+              "asks before replacing\nMemoryPoints.xlsx");
     EXPECT_FALSE(window.tmrCheckTimeout->isActive());  // a cancelled press starts nothing
 
     // A copy whose path is not ASCII, chosen in the open dialog, is loaded and applied.

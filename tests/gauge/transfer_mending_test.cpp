@@ -71,7 +71,7 @@ TEST_F(TransferMendingTest, RowThatCannotBeWrittenEndsTheTransferOnce) {
     transfer.press();
     tick(6);
     EXPECT_EQ(transfer.state(), 1);
-    EXPECT_FALSE(transfer.pointsFile().isOpen());
+    EXPECT_FALSE(transfer.fileOpen());
     EXPECT_EQ(lastMessage(), "Unable to write file /dev/full: No space left on device");
     view.advance(5000);
     EXPECT_EQ(view.messageBoxes().size(), 1u);

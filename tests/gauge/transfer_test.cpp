@@ -94,7 +94,7 @@ TEST_F(TransferTest, EachCountEndsWithItsMessageOnceAndNothingFollows) {
         runToEnd();
         EXPECT_EQ(lastMessage(), c.message);
         EXPECT_EQ(fileBytes(), c.file);
-        EXPECT_FALSE(transfer.pointsFile().isOpen());
+        EXPECT_FALSE(transfer.fileOpen());
         view.advance(5000);
         EXPECT_EQ(view.messageBoxes().size(), before + 1);
     }

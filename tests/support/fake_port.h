@@ -36,6 +36,7 @@ public:
     }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
+    std::string device() const override { return "fake COM" + std::to_string(m_portNumber); }
     void writeText(std::string_view text) override {
         m_open = m_open && !m_unplugged;
         refuseIf(!m_open, "write to");

@@ -1,4 +1,4 @@
-#include "driver/pace_file.h"
+#include "driver/choice_file.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,9 +9,6 @@
 namespace driver {
 
 namespace {
-
-constexpr std::string_view kLineWord = "line";
-constexpr std::string_view kPollWord = "poll";
 
 // The number is free afterwards whatever the close says.
 void closeQuietly(pointsfile::FileTable& files, std::int16_t number) {
@@ -24,14 +21,14 @@ void closeQuietly(pointsfile::FileTable& files, std::int16_t number) {
 
 }  // namespace
 
-Pace readPace(pointsfile::FileTable& files, const std::string& path) {
+bool readChoice(pointsfile::FileTable& files, const std::string& path, const ChoiceFile& choice) {
     const std::int16_t number = files.freeFileNumber();
     std::string word;
     try {
         files.openForReading(number, path);
         // One byte past the word is enough to tell a longer line from it.
         for (std::optional<char> byte = files.readByte(number);
-             byte && *byte != '\r' && *byte != '\n' && word.size() <= kLineWord.size();
+             byte && *byte != '\r' && *byte != '\n' && word.size() <= choice.onWord.size();
              byte = files.readByte(number)) {
             word += *byte;
         }
@@ -39,16 +36,17 @@ Pace readPace(pointsfile::FileTable& files, const std::string& path) {
         word.clear();
     }
     closeQuietly(files, number);
-    return word == kLineWord ? Pace::Line : Pace::Poll;
+    return word == choice.onWord;
 }
 
-void writePace(pointsfile::FileTable& files, const std::string& path, Pace pace) {
+void writeChoice(pointsfile::FileTable& files, const std::string& path, const ChoiceFile& choice,
+                 bool on) {
     const std::int16_t number = files.freeFileNumber();
     try {
         files.openForWriting(number, path);
-        files.writeLine(number, pace == Pace::Line ? kLineWord : kPollWord);
+        files.writeLine(number, on ? choice.onWord : choice.offWord);
     } catch (const pointsfile::FileError&) {
-        // The next run starts at the poll pace; that is all a lost choice costs.
+        // The next run starts with the choice off; that is all a lost choice costs.
     }
     closeQuietly(files, number);
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "pointsfile/download_record.h"
+
+namespace pointsfile {
+
+// Spreadsheets on Windows take a CSV file for UTF-8 only when it starts with this mark.
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// How a spreadsheet reads CSV in the user's locale: where decimals are written with a comma,
+// fields are separated by semicolons.
+struct CsvStyle {
+    char separator = ',';
+    char decimalMark = '.';
+};
+
+// The style for a locale whose decimal mark is the given character.
+CsvStyle csvStyleForDecimalMark(char localeDecimalMark);
+
+// One record without its line end: the section, then the gauge's fields; numbers take the
+// style's decimal mark; a field holding the separator, a quote or a line end is quoted. UTF-8.
+std::string csvRecord(Section section, std::string_view pointLine, CsvStyle style);
+
+}  // namespace pointsfile

@@ -1,0 +1,77 @@
+#include "pointsfile/fields.h"
+
+#include <cctype>
+
+namespace pointsfile {
+
+namespace {
+
+// A double holds 15 significant decimal digits exactly.
+constexpr int kMostSignificantDigits = 15;
+
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+}  // namespace
+
+std::vector<std::string_view> splitFields(std::string_view pointLine) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (std::size_t tab = pointLine.find('\t'); tab != std::string_view::npos;
+         tab = pointLine.find('\t', start)) {
+        fields.push_back(pointLine.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(pointLine.substr(start));
+    return fields;
+}
+
+std::optional<int> decimalPlaces(std::string_view field) {
+    std::size_t at = 0;
+    if (!field.empty() && (field.front() == '+' || field.front() == '-')) {
+        ++at;
+    }
+    int integerDigits = 0;
+    int significantDigits = 0;
+    for (; at < field.size() && isDigit(field[at]); ++at, ++integerDigits) {
+        if (significantDigits > 0 || field[at] != '0') {
+            ++significantDigits;
+        }
+    }
+    if (integerDigits == 0) {
+        return std::nullopt;
+    }
+    int decimals = 0;
+    if (at < field.size() && field[at] == '.') {
+        for (++at; at < field.size() && isDigit(field[at]); ++at, ++decimals) {
+            if (significantDigits > 0 || field[at] != '0') {
+                ++significantDigits;
+            }
+        }
+        if (decimals == 0) {
+            return std::nullopt;
+        }
+    }
+    if (at != field.size() || significantDigits > kMostSignificantDigits) {
+        return std::nullopt;
+    }
+    return decimals;
+}
+
+std::string latin1ToUtf8(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (code < 0x80) {
+            text += byte;
+        } else {
+            text += static_cast<char>(0xC0 | (code >> 6));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return text;
+}
+
+}  // namespace pointsfile
