@@ -118,9 +118,10 @@ PortDiagnosis missing(const PortObservation& seen) {
         diagnosis.fix = "plug the adapter in and try again";
         return diagnosis;
     }
-    diagnosis.reason += "; serial adapters present: " + joined(seen.present, [](const auto& port) {
-                            return port.name + " (" + port.description + ")";
-                        });
+    diagnosis.reason +=
+        "; serial adapters present: " + joined(seen.present, [](const auto& port) {
+            return port.description.empty() ? port.name : port.name + " (" + port.description + ")";
+        });
     diagnosis.fix = seen.link.empty() ? "plug the adapter in, or choose one that is present"
                                       : "plug the adapter in, or link one that is present: "
                                         "mkdir -p " +

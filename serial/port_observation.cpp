@@ -1,5 +1,7 @@
 #include "serial/port_observation.h"
 
+#include "serial/port_device.h"
+
 #ifdef __linux__
 #include <fcntl.h>
 #include <grp.h>
@@ -209,6 +211,7 @@ std::vector<std::string> claimedAdapters() {
     return claimed;
 }
 
+// The USB serial adapters by their lasting names; where udev makes none, by their device names.
 std::vector<PortPresent> adaptersPresent() {
     std::vector<PortPresent> present;
     std::error_code error;
@@ -217,8 +220,17 @@ std::vector<PortPresent> adaptersPresent() {
         const fs::path target = fs::canonical(entry.path(), dangling);
         present.push_back({entry.path().string(), dangling ? "missing" : target.string()});
     }
-    std::sort(present.begin(), present.end(),
-              [](const PortPresent& a, const PortPresent& b) { return a.name < b.name; });
+    if (present.empty()) {
+        for (const fs::directory_entry& entry : fs::directory_iterator("/dev", error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with("ttyUSB") || name.starts_with("ttyACM")) {
+                present.push_back({entry.path().string(), {}});
+            }
+        }
+    }
+    std::sort(present.begin(), present.end(), [](const PortPresent& a, const PortPresent& b) {
+        return devicePathLess(a.name, b.name);
+    });
     return present;
 }
 

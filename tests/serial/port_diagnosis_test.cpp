@@ -115,13 +115,15 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
          "Cannot open Com 3: no link /home/op/.config/qorb-memory-to-file/com3, and the system "
          "lists fewer than 3 serial ports; no serial adapter is plugged in",
          "plug the adapter in and try again"},
-        {"a named device that is missing",
+        {"a named device that is missing, on a system without udev's names",
          [](auto& s) {
              s.device = "/dev/ttyACM0";
              s.link.clear();
              s.linkExists = s.deviceExists = false;
+             s.present = {{"/dev/ttyUSB1", ""}};  // no udev: no lasting name
          },
-         PortProblem::Missing, "missing", "/dev/ttyACM0 does not exist; serial adapters present",
+         PortProblem::Missing, "missing",
+         "/dev/ttyACM0 does not exist; serial adapters present: /dev/ttyUSB1",
          "plug the adapter in, or choose one that is present"},
         {"Windows: a COM number that is not there",
          [](auto& s) {
