@@ -73,6 +73,7 @@ public:
     std::optional<std::string> askSaveFileName(view::SaveDialog /*dialog*/,
                                                const view::SaveDialogRequest& request) override {
         m_dialogsShown.push_back({request});
+        m_offeredName = request.defaultName;
         return askOpenFileName({});
     }
     std::optional<std::string> askOpenFileName(
@@ -86,6 +87,8 @@ public:
         return answer;
     }
     std::string programFolder() const override { return "/opt/qorb"; }
+    // The name the last save dialog offered.
+    const std::string& offeredName() const { return m_offeredName; }
     void unloadWindow() override {}
     void endProgram() override {}
 
@@ -155,6 +158,7 @@ private:
     long long m_timeInNextModal = 0;
     std::vector<MessageBox> m_boxesShown;
     std::vector<DialogShown> m_dialogsShown;
+    std::string m_offeredName;
 };
 
 }  // namespace testsupport
