@@ -69,12 +69,12 @@ private:
 // the first failure.
 class Workbook {
 public:
-    explicit Workbook(const std::string& path) {
+    // Rows are written straight to temporary files, so memory stays flat however many points the
+    // gauge holds; the system's temporary folder is one the user may write.
+    explicit Workbook(const std::string& path)
+        : m_temporaryFolder(std::filesystem::temp_directory_path().string()) {
         lxw_workbook_options options{};
-        // Rows are written straight to temporary files, so memory stays flat however many points
-        // the gauge holds; the system's temporary folder is one the user may write.
         options.constant_memory = LXW_TRUE;
-        m_temporaryFolder = std::filesystem::temp_directory_path().string();
         options.tmpdir = m_temporaryFolder.data();
         m_workbook = workbook_new_opt(path.c_str(), &options);
     }
