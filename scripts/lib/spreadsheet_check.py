@@ -91,7 +91,7 @@ def expected_rows(path, statistics_rows):
 def kind_of(cell):
     if cell.value is None or cell.value == "":
         return "empty"
-    return "number" if cell.data_type == "n" else "text" if cell.data_type == "s" else cell.data_type
+    return {"n": "number", "s": "text"}.get(cell.data_type, cell.data_type)
 
 
 def check_field(where, cell, field):
@@ -181,7 +181,8 @@ def check_download(sheet, rows_written, records, max_age):
 def check_workbook(path, rows, records, max_age):
     import openpyxl  # Debian's python3-openpyxl
 
-    book = openpyxl.load_workbook(path)
+    with open(path, "rb") as file:  # whatever its name: --format xlsx may name it .txt
+        book = openpyxl.load_workbook(file)
     if book.sheetnames != ["Points", "Download"]:
         fault(f"the sheets are {book.sheetnames}, not ['Points', 'Download']")
         return
