@@ -152,8 +152,8 @@ TEST_F(EndToEnd, GaugeFaultsAreToldAndEveryCompleteRowIsKeptAtEitherPace) {
         EXPECT_EQ(transferTo(path), c.message);
         EXPECT_EQ(readBytes(path), c.file);
         EXPECT_FALSE(window->tmrCheckTimeout->isActive());
-        gauge->terminate();
-        EXPECT_EQ(gauge->standardError(), c.asked);
+        gauge->stop(SIGTERM);
+        EXPECT_EQ(gauge->errors(), c.asked);
     }
 }
 
@@ -165,7 +165,7 @@ TEST_F(EndToEnd, LineLostThenGaugeBackWithLateTextAfterATimeoutThatDoesNotShiftT
     window->cmdGetMemoryPoints->click();
     ASSERT_TRUE(WindowDriver::waitUntil(
         [&] { return window->lblPointsCollected->text() == QStringLiteral("2"); }, 5000));
-    gauge->kill();  // the adapter pulled out
+    gauge->stop(SIGKILL);  // the adapter pulled out
     EXPECT_EQ(nextBox(), kTimeout);
     EXPECT_EQ(readBytes(cut), kTwoRows);
 

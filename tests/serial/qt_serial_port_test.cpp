@@ -61,8 +61,8 @@ TEST(QtSerialPort, FailedOpensNameThePortAppliedGaugeAnswersAndALostLineNeverSpi
     ::usleep(300000);               // no event loop: the read takes what the system holds
     EXPECT_EQ(port.readAllPending(), "V\t1.0\xB0\r\n");
 
-    sim.kill();
-    EXPECT_EQ(sim.standardError(), "\t\xB0\nV\n");
+    sim.stop(SIGKILL);
+    EXPECT_EQ(sim.errors(), "\t\xB0\nV\n");
     const std::clock_t before = std::clock();  // not a speed check: a spin keeps a core busy
     QEventLoop loop;
     QTimer::singleShot(1000, &loop, &QEventLoop::quit);

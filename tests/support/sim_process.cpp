@@ -1,6 +1,7 @@
 #include "support/sim_process.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,8 +9,6 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
-
-#include "support/pty_end.h"
 
 #ifndef QORB_GAUGE_SIM_PATH
 #define QORB_GAUGE_SIM_PATH ""  // not built: never available
@@ -24,30 +23,37 @@ std::string contentOf(int fd) {
     return text;
 }
 
-// Polls for about 5 s at most.
 template <typename Condition>
-void waitFor(Condition condition) {
-    for (int i = 0; i < 2500 && !condition(); ++i) {
+void waitFor(Condition condition, int milliseconds) {
+    for (int i = 0; i < milliseconds / 2 && !condition(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+}
+
+int unnamedFile() {
+    return ::open(P_tmpdir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
 }
 
 }  // namespace
 
 bool simulatorAvailable() {
-    return ::access(QORB_GAUGE_SIM_PATH, X_OK) == 0 && PtyEnd::fresh() != nullptr;
+    const int pty = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ::close(pty);
+    return ::access(QORB_GAUGE_SIM_PATH, X_OK) == 0 && pty >= 0;
 }
 
-SimProcess::SimProcess(const std::vector<std::string>& arguments)
-    : m_output(::open(P_tmpdir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600)),
-      m_errors(::open(P_tmpdir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600)) {
-    std::vector<char*> argv{const_cast<char*>(QORB_GAUGE_SIM_PATH)};
+Process::Process(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& errorDevice)
+    : m_output(unnamedFile()),
+      m_errors(errorDevice.empty() ? unnamedFile()
+                                   : ::open(errorDevice.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC)) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
     argv.push_back(nullptr);
     if (m_output >= 0 && m_errors >= 0 && (m_pid = ::fork()) == 0) {
-        // Async-signal-safe calls only. An empty mask: the simulator's handlers must see SIGTERM.
+        // Async-signal-safe calls only. An empty mask: the program's handlers must see SIGTERM.
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -57,39 +63,60 @@ SimProcess::SimProcess(const std::vector<std::string>& arguments)
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    waitFor([this] { return contentOf(m_output).find('\n') != std::string::npos || !running(); });
-    const std::string printed = contentOf(m_output);
-    m_ptyPath = printed.substr(0, printed.find('\n'));
-    if (m_ptyPath.empty() || m_ptyPath.size() == printed.size()) {
-        const std::string error = standardError();
-        release();
-        throw std::runtime_error("qorb-gauge-sim did not start or gave no pty: " + error);
-    }
 }
 
-void SimProcess::release() {
+Process::~Process() {
     stop(SIGTERM);
     ::close(m_output);
     ::close(m_errors);
 }
 
-bool SimProcess::running() {
-    // Once reaped, its number may soon be another process's.
-    m_pid = m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0 ? m_pid : -1;
+bool Process::running() {
+    int status = 0;
+    const pid_t reaped = m_pid > 0 ? ::waitpid(m_pid, &status, WNOHANG) : -1;
+    if (reaped > 0) {
+        m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    if (reaped != 0) {
+        m_pid = -1;  // once reaped, its number may soon be another process's
+    }
     return m_pid > 0;
 }
 
-void SimProcess::stop(int signal) {
+int Process::wait() {
+    waitFor([this] { return !running(); }, 30000);
+    if (running()) {
+        stop(SIGKILL);
+        return -1;
+    }
+    return m_status;
+}
+
+void Process::stop(int signal) {
     for (const int sent : {signal, SIGKILL}) {
         if (running()) {
             ::kill(m_pid, sent);
-            waitFor([this] { return !running(); });
+            waitFor([this] { return !running(); }, 5000);
         }
     }
 }
 
-std::string SimProcess::standardError() const {
+std::string Process::output() const {
+    return contentOf(m_output);
+}
+
+std::string Process::errors() const {
     return contentOf(m_errors);
+}
+
+SimProcess::SimProcess(const std::vector<std::string>& arguments)
+    : Process(QORB_GAUGE_SIM_PATH, arguments) {
+    waitFor([this] { return output().find('\n') != std::string::npos || !running(); }, 5000);
+    const std::string printed = output();
+    m_ptyPath = printed.substr(0, printed.find('\n'));
+    if (m_ptyPath.empty() || m_ptyPath.size() == printed.size()) {
+        throw std::runtime_error("qorb-gauge-sim did not start or gave no pty: " + errors());
+    }
 }
 
 }  // namespace testsupport

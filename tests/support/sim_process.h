@@ -9,29 +9,42 @@ namespace testsupport {
 // True when the simulator was built (QORB_GAUGE_SIM_PATH) and a pty can be opened here.
 bool simulatorAvailable();
 
-// A running qorb-gauge-sim; its output goes to unnamed files, so heavy logging never blocks it.
-class SimProcess {
+// A program under test, ended with the object. Its output and errors go to unnamed files, so heavy
+// output never blocks it, or its errors to a device given (a terminal).
+class Process {
 public:
-    // Waits (at most 5 s) for the pty path it prints; throws std::runtime_error when none comes.
-    explicit SimProcess(const std::vector<std::string>& arguments);
-    ~SimProcess() { release(); }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
+    Process(const std::string& program, const std::vector<std::string>& arguments,
+            const std::string& errorDevice = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
 
-    const std::string& ptyPath() const { return m_ptyPath; }
-    // Each waits for the end; terminate() sends SIGKILL after 5 s, kill() is an adapter pulled out.
-    void terminate() { stop(SIGTERM); }
-    void kill() { stop(SIGKILL); }
-    std::string standardError() const;
+    // The exit status, or 128 + the signal that ended it; -1, and killed, when it runs for 30 s.
+    int wait();
+    // Sends the signal and waits for the end: SIGKILL follows after 5 s.
+    void stop(int signal);
+    std::string output() const;
+    std::string errors() const;
+
+protected:
+    bool running();
 
 private:
-    bool running();
-    void stop(int signal);
-    void release();
-
     int m_pid = -1;
+    int m_status = -1;
     int m_output = -1;
     int m_errors = -1;
+};
+
+// A running qorb-gauge-sim, once it has printed its pty's path (5 s at most, else it throws
+// std::runtime_error). Stopped by SIGKILL, it is an adapter pulled out.
+class SimProcess : public Process {
+public:
+    explicit SimProcess(const std::vector<std::string>& arguments);
+
+    const std::string& ptyPath() const { return m_ptyPath; }
+
+private:
     std::string m_ptyPath;
 };
 
