@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -161,6 +162,9 @@ TEST_F(Form1Test, ScreenReadersHearWhatEachOutputLabelShowsWithTheCaptionAboveIt
         EXPECT_EQ(heard(control(name)), captionOf(control(name))) << name;
     }
     EXPECT_EQ(heard(window.Combo1), QStringLiteral("Com Port Selection:"));
+    // A label shows the gauge's bytes one a character, its CR LF as a line break.
+    window.setLabelText(view::Label::lblDebug, "QORB \xB5m\r\n");
+    EXPECT_EQ(heard(window.lblDebug), QStringLiteral(u"QORB \u00B5m\n"));
 }
 
 TEST_F(Form1Test, TabVisitsTheControlsInTheirOrderFromTheFirstFocusOnCombo1) {
@@ -229,7 +233,6 @@ TEST_F(Form1Test, DialogsAskWhatTheyAreForBoxesCarryTheTitleAndOkAndAFailureBeco
               "CD | Select directory and filename to save points | Points file (*.txt);Excel "
               "workbook (*.xlsx);CSV file (*.csv);All files (*) | txt | MemoryPoints.txt | save | "
               "asks before replacing\nMemoryPoints.xlsx");
-    EXPECT_FALSE(window.tmrCheckTimeout->isActive());  // a cancelled press starts nothing
 
     // A copy whose path is not ASCII, chosen in the open dialog, is loaded and applied.
     const std::filesystem::path copy = folder.path() / u8"r\u00E9glages.txt";
@@ -252,6 +255,45 @@ TEST_F(Form1Test, DialogsAskWhatTheyAreForBoxesCarryTheTitleAndOkAndAFailureBeco
         EXPECT_EQ(box.buttons, QMessageBox::Ok);
     }
     EXPECT_TRUE(driver.boxes()[2].text.contains(QStringLiteral("COM5")));
+}
+
+// A settings file that is a folder, one endless number of 1 MB, or that holds a baud entry or a
+// check box value the lists and boxes refuse: start-up falls back to Com 1 at 38400 without a word.
+// The pace's file, a folder, is neither read nor written, silently. A program folder the user can
+// write keeps the settings even when they cannot be saved there: the shut-down says so, once.
+TEST_F(Form1Test, SettingsThatCannotBeReadOrWrittenLeaveTheProgramGoingOn) {
+    const std::filesystem::path settings = folder.path() / "avrbl.txt";
+    std::filesystem::create_directory(folder.path() / "pace.txt");
+    gaugesim::WindowDriver driver;
+    for (const std::string& bytes : {std::string(1 << 20, '7'), std::string("4\r\n6\r\n"),
+                                     std::string("4\r\n1\r\n3\r\n"), std::string()}) {
+        SCOPED_TRACE(bytes.size());
+        std::filesystem::remove_all(settings);
+        if (bytes.empty()) {
+            std::filesystem::create_directory(settings);
+        } else {
+            testsupport::writeBytes(settings, bytes);
+        }
+        port.close();
+        app::Form1 fresh(port, files);
+        fresh.setProgramFolder(folder.path().string());
+        fresh.load();
+        EXPECT_EQ(fresh.Combo1->currentText() + ' ' + fresh.Combo2->currentText() + ' ' +
+                      fresh.lblPortConfigured->text(),
+                  QStringLiteral("Com 1 38400 Valid port"));
+    }
+    EXPECT_TRUE(driver.boxes().empty());
+    port.close();
+    window.load();
+    window.show();
+    EXPECT_TRUE(window.close());
+    window.show();
+    EXPECT_TRUE(window.close());  // the shut-down runs once
+    ASSERT_EQ(driver.boxes().size(), 1u);
+    EXPECT_EQ(driver.boxes()[0].text.toStdString(),
+              "An error occured while saving file " + settings.string());
+    EXPECT_EQ(driver.boxes()[0].icon, QMessageBox::Warning);
+    EXPECT_FALSE(port.isOpen());
 }
 
 }  // namespace
