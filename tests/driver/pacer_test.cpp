@@ -10,48 +10,50 @@
 
 namespace {
 
-// The window's core in virtual time, its poll tick every 50 ms; the gauge model's replies wait
-// until the test lets them in, as a line delivers them, told of or (a notice gone astray) not.
+// The window's core in virtual time, its poll tick every 50 ms; the test puts each reply on the
+// line when it pleases, told of or (a notice gone astray) not.
 TEST(PacerTest, LinePaceStepsOnInputAtTheGapsEndAndOnTheTickAndAChoiceWaitsForTheNextTransfer) {
     const testsupport::TempFolder folder;
     const std::string points = folder.file("points.txt");
     testsupport::FakeView view;
-    gaugesim::GaugeConfig gauge;
-    gauge.memoryPoints = {"1\t12.5", "2\t12.6"};
-    testsupport::FakePort port(gauge);
+    gaugesim::GaugeConfig silent;
+    silent.silent = true;
+    testsupport::FakePort port(silent);
     pointsfile::FileTable files;
     driver::WindowCore core(view, port, files);
     view.onTick([&](view::Timer timer) { core.onTimerTick(timer); });
-    port.onInputArrived([&] { core.onInputArrived(); });
     core.loadChoices(folder.file("avrbl.txt"));  // none: Com 1, statistics off
     core.onSetNewBaudRate();
-    port.holdReplies();
     const auto press = [&] {
         view.answerNextDialog(points);
         core.onGetMemoryPoints();
+    };
+    const auto arrive = [&](const char* reply) {
+        port.injectInput(reply);
+        core.onInputArrived();
     };
 
     core.choosePace(driver::Pace::Line, 20);
     press();
     EXPECT_EQ(port.written(), "MZ\r");  // at once
-    port.letRepliesIn();
+    arrive("MEMORY\r\n");
     view.advance(19);
     EXPECT_EQ(port.written(), "MZ\r");  // the opening reply is in: the gap
     view.advance(1);
     EXPECT_EQ(port.written(), "MZ\rMC\r");
-    port.letRepliesIn(false);
+    port.injectInput("2\r\n");
     view.advance(29);
     EXPECT_EQ(port.written(), "MZ\rMC\r");
     view.advance(21);  // the tick at 50 ms takes the count, then the gap
     EXPECT_EQ(port.written(), "MZ\rMC\rMN\r");
     core.choosePace(driver::Pace::Poll);
-    port.letRepliesIn();
+    arrive("1\t12.5\r\n");
     view.advance(20);
-    port.letRepliesIn();  // at 90 ms, before the next tick
+    arrive("2\t12.6\r\n");  // at 90 ms, before the next tick
     EXPECT_EQ(view.messageBoxes().back().text, "Transfer Complete - Data saved in file " + points);
 
     press();
-    port.letRepliesIn();
+    core.onInputArrived();
     EXPECT_EQ(port.written(), "MZ\rMC\rMN\rMN\r");  // the poll pace waits for the tick
     view.advance(10);
     EXPECT_EQ(port.written(), "MZ\rMC\rMN\rMN\rMZ\r");

@@ -31,7 +31,7 @@ TEST(VersionQuery, ShowsTheRawAnswerOneSecondAfterTheLastPressWhenTheLineIsFree)
     press();
     EXPECT_EQ(shown, "Port not open");
     EXPECT_EQ(port.written(), "");
-    EXPECT_EQ(port.readCount(), 0);
+    EXPECT_EQ(port.pending(), "1\t2.5\r\n");
 
     port.open();
     context.transferRunning = false;

@@ -75,8 +75,6 @@ TEST(SettingsFileTest, SaveWritesFiveDecimalLinesOrSaysOnceWhyNot) {
         view.answerNextDialog(path);
         settings::saveSettingsAs(view, files);
         settings::saveSettingsAs(view, files);  // cancelled: nothing written, nothing shown
-        EXPECT_EQ(view.dialogsShown().at(1).request.title, "Select File to Save");
-        EXPECT_EQ(view.dialogsShown().at(1).request.filter, "Text Files (*.txt)|*.txt");
         EXPECT_EQ(testsupport::readBytes(path), bytes);
         EXPECT_EQ(files.isOpen(1), failure == 2);
         files.close(1);

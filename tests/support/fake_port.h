@@ -11,9 +11,8 @@
 
 namespace testsupport {
 
-// A serial port whose far end is the gauge model: replies are pending once a command is written, or
-// held until let in, read whole or in pieces as a slow line delivers them. Faults: a busy port, a
-// pull-out.
+// A serial port whose far end is the gauge model: replies are pending once a command is written,
+// read whole or in pieces as a slow line delivers them. Faults: a busy port, a pull-out.
 class FakePort : public serial::SerialPort {
 public:
     explicit FakePort(gaugesim::GaugeConfig config = {}) : m_gauge(std::move(config)) {}
@@ -41,29 +40,20 @@ public:
         m_open = m_open && !m_unplugged;
         refuseIf(!m_open, "write to");
         m_written += text;
-        (m_holding ? m_held : m_pending) += m_gauge.receive(text);
+        m_pending += m_gauge.receive(text);
     }
     std::string readAllPending() override {
         m_open = m_open && !m_unplugged;
         refuseIf(!m_open, "read from");
-        ++m_readCount;
         std::string piece = m_pending.substr(0, m_pieceSize == 0 ? m_pending.size() : m_pieceSize);
         m_pending.erase(0, piece.size());
         return piece;
     }
-    void onInputArrived(std::function<void()> handler) override { m_told = std::move(handler); }
+    void onInputArrived(std::function<void()> /*handler*/) override {}
 
     gaugesim::GaugeModel& gauge() { return m_gauge; }
     void injectInput(std::string_view text) { m_pending += text; }
     void setPieceSize(std::size_t bytes) { m_pieceSize = bytes; }
-    void holdReplies() { m_holding = true; }
-    // The replies held so far arrive, told of unless `told` is false (a notice gone astray).
-    void letRepliesIn(bool told = true) {
-        m_pending += std::exchange(m_held, {});
-        if (told && m_told) {
-            m_told();
-        }
-    }
     void setHeldByAnotherProgram(bool held) { m_heldElsewhere = held; }
     // The next read or write fails and the port closes.
     void unplug() { m_unplugged = true; }
@@ -73,7 +63,6 @@ public:
     std::int16_t portNumber() const { return m_portNumber; }
     const std::optional<serial::LineSettings>& lineSettings() const { return m_lineSettings; }
     int openCount() const { return m_openCount; }
-    int readCount() const { return m_readCount; }
 
 private:
     void refuseIf(bool refused, const std::string& action) const {
@@ -85,13 +74,12 @@ private:
 
     gaugesim::GaugeModel m_gauge;
     std::string m_written;
-    std::string m_pending, m_held;
+    std::string m_pending;
     std::size_t m_pieceSize = 0;
-    bool m_open = false, m_heldElsewhere = false, m_unplugged = false, m_holding = false;
+    bool m_open = false, m_heldElsewhere = false, m_unplugged = false;
     std::int16_t m_portNumber = 1;
     std::optional<serial::LineSettings> m_lineSettings;
-    int m_openCount = 0, m_readCount = 0;
-    std::function<void()> m_told;
+    int m_openCount = 0;
 };
 
 }  // namespace testsupport

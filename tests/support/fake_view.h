@@ -20,9 +20,6 @@ public:
         std::string text;
         view::MessageIcon icon;
     };
-    struct DialogShown {
-        view::SaveDialogRequest request;
-    };
 
     void setLabelText(view::Label which, std::string_view text) override {
         m_labels[slot(which)] = text;
@@ -72,7 +69,6 @@ public:
     }
     std::optional<std::string> askSaveFileName(view::SaveDialog /*dialog*/,
                                                const view::SaveDialogRequest& request) override {
-        m_dialogsShown.push_back({request});
         m_offeredName = request.defaultName;
         return askOpenFileName({});
     }
@@ -112,18 +108,15 @@ public:
         m_now = std::max(m_now, target);
     }
     bool timerRunning(view::Timer timer) const { return m_timers[slot(timer)].running; }
-    int timerPeriod(view::Timer timer) const { return m_timers[slot(timer)].period; }
 
     // A dialog with no answer is cancelled; time may pass in a modal call, as in Qt's nested loop.
     void answerNextDialog(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
     void letTimePassInNextModal(long long ms) { m_timeInNextModal = ms; }
 
     const std::string& label(view::Label which) const { return m_labels[slot(which)]; }
-    const std::vector<std::string>& entries(view::List list) const { return m_lists[slot(list)]; }
     int progressPosition() const { return m_progress; }
     int progressUpper() const { return m_progressUpper; }
     const std::vector<MessageBox>& messageBoxes() const { return m_boxesShown; }
-    const std::vector<DialogShown>& dialogsShown() const { return m_dialogsShown; }
 
 private:
     struct TimerState {
@@ -157,7 +150,6 @@ private:
     std::deque<std::optional<std::string>> m_answers;
     long long m_timeInNextModal = 0;
     std::vector<MessageBox> m_boxesShown;
-    std::vector<DialogShown> m_dialogsShown;
     std::string m_offeredName;
 };
 
