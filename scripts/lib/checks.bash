@@ -67,3 +67,41 @@ check_coverage() {
             return 1
         }
 }
+
+# True when process PID carries this run's mark (QORB_TEST_RUN) in its environment, which every
+# program a run starts inherits, also once its parent has gone. Builtins only: a child of this shell
+# would carry the mark itself.
+carries_run_mark() {
+    local variable
+    while IFS= read -r -d '' variable; do
+        if [ "$variable" = "QORB_TEST_RUN=$QORB_TEST_RUN" ]; then
+            return 0
+        fi
+    done 2>/dev/null <"/proc/$1/environ"
+    return 1
+}
+
+# Fails when processes the run started (a simulator, a window, Xvfb) are still running at its end,
+# 5 s after it, naming them; then ends them, so that none outlives the report.
+check_no_leftovers() {
+    [ -n "${QORB_TEST_RUN:-}" ] || return 0
+    local left=() entry pid
+    for _ in {1..50}; do
+        left=()
+        for entry in /proc/[0-9]*; do
+            pid=${entry#/proc/}
+            if [ "$pid" != $$ ] && [ "$pid" != "$BASHPID" ] && carries_run_mark "$pid"; then
+                left+=("$pid")
+            fi
+        done
+        [ ${#left[@]} -gt 0 ] || return 0
+        sleep 0.1
+    done
+    echo "check: the run left these processes running; they are ended now:" >&2
+    ps -o pid=,user=,args= -p "$(
+        IFS=,
+        echo "${left[*]}"
+    )" >&2 || true
+    kill "${left[@]}" 2>/dev/null || true
+    return 1
+}
