@@ -63,17 +63,13 @@ protected:
         window->load();
     }
 
-    // The text of the next message box not taken yet; empty when none shows in time.
-    std::string nextBox() {
-        if (!driver.waitForBoxes(m_boxesTaken + 1, 8000)) {
-            return {};
-        }
-        return driver.boxes()[m_boxesTaken++].text.toStdString();
-    }
-    std::string transferTo(const std::string& path) {
+    void press(const std::string& path) {
         driver.chooseFile(QString::fromStdString(path));
         window->cmdGetMemoryPoints->click();
-        return nextBox();
+    }
+    // The text of the n-th message box, once it shows; empty when it does not within 8 s.
+    std::string box(std::size_t n) {
+        return driver.waitForBoxes(n + 1, 8000) ? driver.boxes()[n].text.toStdString() : "";
     }
 
     testsupport::TempFolder folder;
@@ -83,7 +79,6 @@ protected:
     serial::QtSerialPort port{std::vector<std::string>{folder.path().string()}};
     std::unique_ptr<app::Form1> window;
     WindowDriver driver;
-    std::size_t m_boxesTaken = 0;
 };
 
 // The line pace takes each reply as its pieces come in and does without the tick, without which
@@ -95,9 +90,9 @@ TEST_F(EndToEnd, RepliesInSingleBytesCompleteAtTheLinePaceWithoutTheTick) {
     window->LineSpeedMenu->trigger();
     window->timerCheckData->stop();
     const std::string path = folder.file("points.txt");
-    EXPECT_EQ(transferTo(path), kComplete + path);
+    press(path);
+    EXPECT_EQ(box(0), kComplete + path);
     EXPECT_EQ(readBytes(path), kStatisticsRows + kMemoryRows);
-    EXPECT_FALSE(window->tmrCheckTimeout->isActive());
     gauge->stop(SIGTERM);
     EXPECT_EQ(gauge->errors(), "NZ\nNC\nNN\nNN\nMZ\nMC\nMN\nMN\nMN\nMN\nMN\n");
 }
@@ -107,19 +102,19 @@ TEST_F(EndToEnd, LineLostEndsInATimeoutKeepingTheRowsAndTheGaugeBackAnswersAfter
     startGauge();
     startWindow();
     const std::string cut = folder.file("cut.txt");
-    driver.chooseFile(QString::fromStdString(cut));
-    window->cmdGetMemoryPoints->click();
+    press(cut);
     ASSERT_TRUE(WindowDriver::waitUntil(
         [&] { return window->lblPointsCollected->text() == QStringLiteral("2"); }, 5000));
     gauge->stop(SIGKILL);  // the adapter pulled out
-    EXPECT_EQ(nextBox(), kTimeout);
+    EXPECT_EQ(box(0), kTimeout);
     EXPECT_EQ(readBytes(cut), kTwoRows);
 
     startGauge();
     window->cmdSetNewBaudRate->click();
     EXPECT_EQ(window->lblPortConfigured->text(), QStringLiteral("Valid port"));
     const std::string whole = folder.file("whole.txt");
-    EXPECT_EQ(transferTo(whole), kComplete + whole);
+    press(whole);
+    EXPECT_EQ(box(1), kComplete + whole);
     EXPECT_EQ(readBytes(whole), kMemoryRows);
 }
 
@@ -130,8 +125,7 @@ TEST_F(EndToEnd, ExitDuringATransferKeepsTheRowsSavesTheSettingsAndEnds) {
     startWindow();
     window->LineSpeedMenu->trigger();
     const std::string path = folder.file("points.txt");
-    driver.chooseFile(QString::fromStdString(path));
-    window->cmdGetMemoryPoints->click();
+    press(path);
     ASSERT_TRUE(WindowDriver::waitUntil(
         [&] { return window->lblPointsCollected->text() == QStringLiteral("2"); }, 5000));
     QObject scope;  // ends both timers with the test
