@@ -1,7 +1,8 @@
 // qorb-window-check: the real window's first run on a new platform, told line by line. It opens the
-// window with FOLDER as its program folder, reads the port label, opens Help and Info, saves the
-// settings through File > Save to SAVED_COPY and presses Exit, printing what each step showed. A
-// script on the other side of the platform (Wine, a test machine) compares the lines and files.
+// window with FOLDER as its program folder, reads the port label, opens Help and Info, reads the
+// file types of the points file's save dialog, saves the settings through File > Save to
+// SAVED_COPY and presses Exit, printing what each step showed. A script on the other side of the
+// platform (Wine, a test machine) compares the lines and files.
 
 #include <QApplication>
 #include <QLabel>
@@ -54,6 +55,11 @@ int main(int argc, char** argv) {
     };
     boxAfter("help", [&window] { window.cmdHelp->click(); });
     boxAfter("info", [&window] { window.InfoMenu->trigger(); });
+
+    // Get Memory Points asks for the file first, whatever the port; the dialog is cancelled.
+    window.cmdGetMemoryPoints->click();
+    std::printf("types: %s\n",
+                driver.fileTypesSeen().join(QLatin1Char('|')).toLatin1().constData());
 
     driver.chooseFile(savedCopy);
     window.SaveMenu->trigger();
