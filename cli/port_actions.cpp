@@ -12,10 +12,8 @@
 #include "gauge/version_query.h"
 #include "serial/port_device.h"
 #include "serial/port_diagnosis.h"
-#include "serial/port_error.h"
 #include "serial/port_observation.h"
 #include "serial/port_selection.h"
-#include "serial/qt_serial_port.h"
 #include "settings/settings_folders.h"
 
 namespace cli {
@@ -105,20 +103,12 @@ std::string described(const std::string& device, const std::vector<QSerialPortIn
     return text.empty() ? "nothing more known" : text;
 }
 
-// Free, or why not, without opening the port on Linux: an open there would change the line
-// settings under a program that has the port. Windows gives a port to one program at a time, so
-// there the open itself tells.
-std::string availability(const std::string& device) {
+// Free, or why not, without opening the port: an open would change the line settings under a
+// program that has the port, and some ports (a Bluetooth link) block an open for seconds. Windows
+// tells nothing of a port's holders without opening it: nothing is said there.
+std::optional<std::string> availability([[maybe_unused]] const std::string& device) {
 #ifdef _WIN32
-    serial::QtSerialPort port({});
-    port.setDevicePath(device);
-    try {
-        port.open();
-        port.close();
-        return "free";
-    } catch (const serial::PortError&) {
-        return port.openDiagnosis().state;
-    }
+    return std::nullopt;
 #else
     serial::PortObservation seen;
     seen.device = device;
@@ -201,7 +191,9 @@ ExitStatus runListPorts(const std::string& programFolder) {
             port.number == 0 ? std::string() : "Com " + std::to_string(port.number);
         std::printf("%-7s %s  (%s%s%s)\n", name.c_str(), port.device.c_str(), port.how.c_str(),
                     port.how.empty() ? "" : "; ", described(port.device, infos).c_str());
-        std::printf("        state: %s\n", availability(port.device).c_str());
+        if (const std::optional<std::string> state = availability(port.device)) {
+            std::printf("        state: %s\n", state->c_str());
+        }
     }
     return ExitStatus::Complete;
 }
