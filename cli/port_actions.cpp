@@ -3,6 +3,11 @@
 #include <QEventLoop>
 #include <QSerialPortInfo>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -26,14 +31,22 @@ struct PortFound {
     std::string how;
 };
 
+// The name a port is opened by: on Windows "COM3", which Qt's system location prefixes with \\.\.
+std::string portLocation(const QSerialPortInfo& info) {
+#ifdef _WIN32
+    return info.portName().toStdString();
+#else
+    return info.systemLocation().toStdString();
+#endif
+}
+
 std::vector<QSerialPortInfo> systemPortInfos() {
     std::vector<QSerialPortInfo> infos;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         infos.push_back(info);
     }
     std::sort(infos.begin(), infos.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
-        return serial::devicePathLess(a.systemLocation().toStdString(),
-                                      b.systemLocation().toStdString());
+        return serial::devicePathLess(portLocation(a), portLocation(b));
     });
     return infos;
 }
@@ -57,7 +70,7 @@ std::vector<PortFound> listedPorts(const std::vector<std::string>& linkFolders,
     std::vector<std::string> locations;
     locations.reserve(infos.size());
     for (const QSerialPortInfo& info : infos) {
-        locations.push_back(info.systemLocation().toStdString());
+        locations.push_back(portLocation(info));
     }
     std::vector<PortFound> ports;
     for (std::int16_t number = serial::kFirstPortNumber; number <= serial::kLastPortNumber;
@@ -79,7 +92,7 @@ std::vector<PortFound> listedPorts(const std::vector<std::string>& linkFolders,
 
 std::string described(const std::string& device, const std::vector<QSerialPortInfo>& infos) {
     const auto info = std::find_if(infos.begin(), infos.end(), [&](const QSerialPortInfo& i) {
-        return i.systemLocation().toStdString() == device;
+        return portLocation(i) == device;
     });
     if (info == infos.end()) {
         return "not among the system's serial ports";
@@ -167,6 +180,11 @@ ExitStatus runVersionQuery(const Options& options, const std::string& programFol
         std::fprintf(stderr, "No answer from the gauge on %s within one second\n", port.c_str());
         return ExitStatus::ReplyTimeout;
     }
+#ifdef _WIN32
+    // The gauge's bytes as they came: a text-mode stream would turn its LF into CR LF.
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::fwrite(answer->data(), 1, answer->size(), stdout);
     return ExitStatus::Complete;
 }
