@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pointsfile/c_library.h"
 #include "pointsfile/fields.h"
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
@@ -70,13 +71,19 @@ private:
 class Workbook {
 public:
     // Rows are written straight to temporary files, so memory stays flat however many points the
-    // gauge holds; the system's temporary folder is one the user may write.
+    // gauge holds; the system's temporary folder is one the user may write. The workbook's file
+    // exists already: its path was tried at the press.
     explicit Workbook(const std::string& path)
-        : m_temporaryFolder(std::filesystem::temp_directory_path().string()) {
+        : m_temporaryFolderPath(std::filesystem::temp_directory_path()),
+          m_fileName(nameForCLibrary(pathOfUtf8(path))),
+          m_temporaryFolder(nameForCLibrary(m_temporaryFolderPath)) {
+        if (!m_fileName || !m_temporaryFolder) {
+            return;
+        }
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
-        options.tmpdir = m_temporaryFolder.data();
-        m_workbook = workbook_new_opt(path.c_str(), &options);
+        options.tmpdir = m_temporaryFolder->data();
+        m_workbook = workbook_new_opt(m_fileName->c_str(), &options);
     }
     ~Workbook() {
         if (m_workbook != nullptr) {
@@ -86,8 +93,15 @@ public:
     Workbook(const Workbook&) = delete;
     Workbook& operator=(const Workbook&) = delete;
 
+    // libxlsxwriter gives no sheet when it cannot make the sheet's temporary file, and would
+    // still close a workbook without it: that fails the workbook.
     lxw_worksheet* addSheet(const char* name) {
-        return m_workbook == nullptr ? nullptr : workbook_add_worksheet(m_workbook, name);
+        lxw_worksheet* sheet =
+            m_workbook == nullptr ? nullptr : workbook_add_worksheet(m_workbook, name);
+        if (sheet == nullptr) {
+            check(LXW_ERROR_CREATING_TMPFILE);
+        }
+        return sheet;
     }
 
     // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent.
@@ -124,6 +138,13 @@ public:
 
     // The reason the workbook could not be written, or nothing.
     std::optional<std::string> close() {
+        if (!m_fileName) {
+            return std::string(kNoNameForC);
+        }
+        if (!m_temporaryFolder) {
+            return "the temporary folder " + m_temporaryFolderPath.string() + ": " +
+                   std::string(kNoNameForC);
+        }
         if (m_workbook == nullptr) {
             return "the workbook could not be created";
         }
@@ -137,7 +158,14 @@ public:
     }
 
 private:
-    std::string m_temporaryFolder;
+    static constexpr std::string_view kNoNameForC =
+        "its name is outside the system's ANSI code page and it has no 8.3 short name";
+
+    // libxlsxwriter prints numbers with snprintf.
+    CNumericLocale m_numbersInC;
+    std::filesystem::path m_temporaryFolderPath;
+    std::optional<std::string> m_fileName;
+    std::optional<std::string> m_temporaryFolder;
     lxw_workbook* m_workbook = nullptr;
     std::vector<lxw_format*> m_numberFormats;
     lxw_format* m_bold = nullptr;
@@ -239,10 +267,13 @@ class WorkbookSink : public RowSink {
 public:
     WorkbookSink(FileTable& files, const std::string& path)
         : m_files(files), m_path(path), m_copyPath(workbookRowsCopyName(path)), m_copy(files) {
-        // Proves the path can be written before the gauge is asked for anything.
+        // Proves the path can be written before the gauge is asked for anything; the empty file
+        // goes again, so that a crash leaves no workbook a spreadsheet would call damaged.
         const std::int16_t number = files.freeFileNumber();
         files.openForWriting(number, path);
         files.close(number);
+        std::error_code ignored;
+        std::filesystem::remove(pathOfUtf8(path), ignored);
         m_copy.open(m_copyPath);
     }
 

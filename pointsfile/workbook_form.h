@@ -15,7 +15,7 @@ std::string workbookRowsCopyName(const std::string& workbookPath);
 // so the rows go to the plain copy beside it as they arrive, and the workbook is written from the
 // copy when the transfer ends; the copy goes once the workbook is closed, and stays when it cannot
 // be written. The workbook's path is tried at once, so a path that cannot be written is told at
-// the press, not at the end. Throws FileError.
+// the press, not at the end; nothing stands under its name until the end. Throws FileError.
 std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& path);
 
 }  // namespace pointsfile

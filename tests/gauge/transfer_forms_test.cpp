@@ -43,7 +43,7 @@ TEST_F(TransferFormsTest, WorkbookRowsWaitOnDiskInAPlainCopyUntilTheEnd) {
     }
     // A crash now keeps both statistics rows, with the gauge's tabs.
     EXPECT_EQ(fileBytes(copy), "MIN\t1.5\r\nMAX\t2.5\r\n");
-    EXPECT_EQ(fileBytes("points.xlsx"), "");
+    EXPECT_FALSE(exists("points.xlsx"));
     runToEnd();
 
     EXPECT_TRUE(isZip(fileBytes("points.xlsx")));
@@ -84,7 +84,6 @@ TEST_F(TransferFormsTest, EveryEndLeavesAWorkbookThatSaysHowItEnded) {
 TEST_F(TransferFormsTest, AWorkbookThatCannotBeWrittenKeepsItsRowsAndSaysWhere) {
     pressAndSave("points.xlsx");
     // Something took the workbook's name for a folder while the gauge was being read.
-    std::filesystem::remove(folder.path() / "points.xlsx");
     std::filesystem::create_directory(folder.path() / "points.xlsx");
     runToEnd();
 
