@@ -72,7 +72,7 @@ class Workbook {
 public:
     // Rows are written straight to temporary files, so memory stays flat however many points the
     // gauge holds; the system's temporary folder is one the user may write. The workbook's file
-    // exists already: its path was tried at the press.
+    // exists already, made empty by the sink.
     explicit Workbook(const std::string& path)
         : m_temporaryFolderPath(std::filesystem::temp_directory_path()),
           m_fileName(nameForCLibrary(pathOfUtf8(path))),
@@ -263,15 +263,20 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Ended with", record.endMessage);
 }
 
+// Creates the file or empties it, through the program's own file numbers.
+void createEmpty(FileTable& files, const std::string& path) {
+    const std::int16_t number = files.freeFileNumber();
+    files.openForWriting(number, path);
+    files.close(number);
+}
+
 class WorkbookSink : public RowSink {
 public:
     WorkbookSink(FileTable& files, const std::string& path)
         : m_files(files), m_path(path), m_copyPath(workbookRowsCopyName(path)), m_copy(files) {
         // Proves the path can be written before the gauge is asked for anything; the empty file
         // goes again, so that a crash leaves no workbook a spreadsheet would call damaged.
-        const std::int16_t number = files.freeFileNumber();
-        files.openForWriting(number, path);
-        files.close(number);
+        createEmpty(files, path);
         std::error_code ignored;
         std::filesystem::remove(pathOfUtf8(path), ignored);
         m_copy.open(m_copyPath);
@@ -287,6 +292,14 @@ public:
 
     void close(const DownloadRecord& record) override {
         m_copy.close();
+        try {
+            // Made again first: on Windows the library reaches a name outside the code page by
+            // the short name of a file that exists.
+            createEmpty(m_files, m_path);
+        } catch (const FileError& error) {
+            throw FileError(m_path, error.reason() + "; the rows are kept in " + m_copyPath,
+                            "write to");
+        }
         Workbook book(m_path);
         writePoints(book);
         writeRecord(book, book.addSheet("Download"), record);
