@@ -3,9 +3,11 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "pointsfile/c_library.h"
@@ -66,24 +68,26 @@ private:
     std::int16_t m_number;
 };
 
-// One workbook being written; every call after the first failure does nothing, and close() tells
-// the first failure.
+// One workbook being written. Whatever the library refuses throws FileError naming the workbook.
 class Workbook {
 public:
     // Rows are written straight to temporary files, so memory stays flat however many points the
     // gauge holds; the system's temporary folder is one the user may write. The workbook's file
     // exists already, made empty by the sink.
-    explicit Workbook(const std::string& path)
-        : m_temporaryFolderPath(std::filesystem::temp_directory_path()),
-          m_fileName(nameForCLibrary(pathOfUtf8(path))),
-          m_temporaryFolder(nameForCLibrary(m_temporaryFolderPath)) {
-        if (!m_fileName || !m_temporaryFolder) {
-            return;
+    explicit Workbook(const std::string& path) : m_path(path) {
+        const std::filesystem::path temporaryFolder = std::filesystem::temp_directory_path();
+        const std::optional<std::string> fileName = nameForCLibrary(pathOfUtf8(path));
+        m_temporaryFolder = nameForCLibrary(temporaryFolder).value_or("");
+        if (!fileName || m_temporaryFolder.empty()) {
+            fail(std::string(fileName ? "the temporary folder " + temporaryFolder.string() + ": "
+                                      : "") +
+                 "its name is outside the system's ANSI code page and it has no 8.3 short name");
         }
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
-        options.tmpdir = m_temporaryFolder->data();
-        m_workbook = workbook_new_opt(m_fileName->c_str(), &options);
+        options.tmpdir = m_temporaryFolder.data();
+        m_workbook = workbook_new_opt(fileName->c_str(), &options);
+        check(m_workbook != nullptr ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED);
     }
     ~Workbook() {
         if (m_workbook != nullptr) {
@@ -93,118 +97,78 @@ public:
     Workbook(const Workbook&) = delete;
     Workbook& operator=(const Workbook&) = delete;
 
-    // libxlsxwriter gives no sheet when it cannot make the sheet's temporary file, and would
-    // still close a workbook without it: that fails the workbook.
+    // The library gives no sheet when it cannot make the sheet's temporary file.
     lxw_worksheet* addSheet(const char* name) {
-        lxw_worksheet* sheet =
-            m_workbook == nullptr ? nullptr : workbook_add_worksheet(m_workbook, name);
-        if (sheet == nullptr) {
-            check(LXW_ERROR_CREATING_TMPFILE);
-        }
+        lxw_worksheet* sheet = workbook_add_worksheet(m_workbook, name);
+        check(sheet != nullptr ? LXW_NO_ERROR : LXW_ERROR_CREATING_TMPFILE);
         return sheet;
     }
 
     // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent.
     lxw_format* numberFormat(int decimals) {
-        if (m_workbook == nullptr) {
-            return nullptr;
-        }
         const auto index = static_cast<std::size_t>(decimals);
         if (index >= m_numberFormats.size()) {
             m_numberFormats.resize(index + 1, nullptr);
         }
         if (m_numberFormats[index] == nullptr) {
-            lxw_format* format = workbook_add_format(m_workbook);
+            m_numberFormats[index] = workbook_add_format(m_workbook);
             const std::string pattern = decimals == 0 ? "0" : "0." + std::string(index, '0');
-            format_set_num_format(format, pattern.c_str());
-            m_numberFormats[index] = format;
+            format_set_num_format(m_numberFormats[index], pattern.c_str());
         }
         return m_numberFormats[index];
     }
 
     lxw_format* boldFormat() {
-        if (m_bold == nullptr && m_workbook != nullptr) {
+        if (m_bold == nullptr) {
             m_bold = workbook_add_format(m_workbook);
             format_set_bold(m_bold);
         }
         return m_bold;
     }
 
-    void check(lxw_error error) {
-        if (error != LXW_NO_ERROR && m_firstError == LXW_NO_ERROR) {
-            m_firstError = error;
+    void check(lxw_error error) const {
+        if (error != LXW_NO_ERROR) {
+            fail(lxw_strerror(error));
         }
     }
 
-    // The reason the workbook could not be written, or nothing.
-    std::optional<std::string> close() {
-        if (!m_fileName) {
-            return std::string(kNoNameForC);
-        }
-        if (!m_temporaryFolder) {
-            return "the temporary folder " + m_temporaryFolderPath.string() + ": " +
-                   std::string(kNoNameForC);
-        }
-        if (m_workbook == nullptr) {
-            return "the workbook could not be created";
-        }
-        const lxw_error error = workbook_close(m_workbook);
-        m_workbook = nullptr;
-        const lxw_error first = m_firstError != LXW_NO_ERROR ? m_firstError : error;
-        if (first != LXW_NO_ERROR) {
-            return std::string(lxw_strerror(first));
-        }
-        return std::nullopt;
+    void close() {
+        const lxw_error error = workbook_close(std::exchange(m_workbook, nullptr));
+        check(error);
     }
 
 private:
-    static constexpr std::string_view kNoNameForC =
-        "its name is outside the system's ANSI code page and it has no 8.3 short name";
+    [[noreturn]] void fail(const std::string& reason) const {
+        throw FileError(m_path, reason, "write to");
+    }
 
     // libxlsxwriter prints numbers with snprintf.
     CNumericLocale m_numbersInC;
-    std::filesystem::path m_temporaryFolderPath;
-    std::optional<std::string> m_fileName;
-    std::optional<std::string> m_temporaryFolder;
+    std::string m_path;
+    std::string m_temporaryFolder;
     lxw_workbook* m_workbook = nullptr;
     std::vector<lxw_format*> m_numberFormats;
     lxw_format* m_bold = nullptr;
-    lxw_error m_firstError = LXW_NO_ERROR;
 };
 
 void writeText(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
                std::string_view bytes, lxw_format* format = nullptr) {
-    if (sheet != nullptr) {
-        book.check(worksheet_write_string(sheet, row, column, latin1ToUtf8(bytes).c_str(), format));
-    }
+    book.check(worksheet_write_string(sheet, row, column, latin1ToUtf8(bytes).c_str(), format));
 }
 
 void writeNumber(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
                  double value, lxw_format* format = nullptr) {
-    if (sheet != nullptr) {
-        book.check(worksheet_write_number(sheet, row, column, value, format));
-    }
+    book.check(worksheet_write_number(sheet, row, column, value, format));
 }
 
-// A decimal number as the gauge wrote it, in the C locale whatever the user's locale is.
+// A decimal number as the gauge wrote it, whatever the user's locale is.
 double decimalValue(std::string_view field) {
+    if (field.starts_with('+')) {
+        field.remove_prefix(1);
+    }
     double value = 0;
-    double scale = 0;
-    bool negative = false;
-    for (const char c : field) {
-        if (c == '-') {
-            negative = true;
-        } else if (c == '.') {
-            scale = 1;
-        } else if (c != '+') {
-            value = value * 10 + (c - '0');
-            scale *= 10;
-        }
-    }
-    if (scale > 1) {
-        value /= scale;
-    }
-    return negative ? -value : value;
+    std::from_chars(field.data(), field.data() + field.size(), value);
+    return value;
 }
 
 void writePoint(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, Section section,
@@ -223,10 +187,8 @@ void writePoint(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, Section sec
 }
 
 void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& record) {
-    if (sheet != nullptr) {
-        worksheet_set_column(sheet, 0, 0, kItemColumnWidth, book.boldFormat());
-        worksheet_set_column(sheet, 1, 1, kValueColumnWidth, nullptr);
-    }
+    worksheet_set_column(sheet, 0, 0, kItemColumnWidth, book.boldFormat());
+    worksheet_set_column(sheet, 1, 1, kValueColumnWidth, nullptr);
     lxw_row_t row = 0;
     const auto text = [&](std::string_view name, std::string_view value) {
         writeText(book, sheet, row, 0, name);
@@ -248,11 +210,9 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Pressed at", record.pressedAt);
     text("Port", record.port);
     text("Device", record.device);
-    if (decimalPlaces(record.baudRate)) {
-        number("Baud rate", decimalValue(record.baudRate));
-    } else {
-        text("Baud rate", record.baudRate);
-    }
+    number("Baud rate", decimalPlaces(record.baudRate)
+                            ? std::optional(decimalValue(record.baudRate))
+                            : std::nullopt);
     text("Include Statistics", yesNo(record.includeStatistics));
     text("Include Deletes", yesNo(record.includeDeletes));
     text("Use Space Delimiters", yesNo(record.useSpaceDelimiters));
@@ -296,15 +256,13 @@ public:
             // Made again first: on Windows the library reaches a name outside the code page by
             // the short name of a file that exists.
             createEmpty(m_files, m_path);
+            Workbook book(m_path);
+            writePoints(book);
+            writeRecord(book, book.addSheet("Download"), record);
+            book.close();
         } catch (const FileError& error) {
             throw FileError(m_path, error.reason() + "; the rows are kept in " + m_copyPath,
                             "write to");
-        }
-        Workbook book(m_path);
-        writePoints(book);
-        writeRecord(book, book.addSheet("Download"), record);
-        if (const std::optional<std::string> failure = book.close()) {
-            throw FileError(m_path, *failure + "; the rows are kept in " + m_copyPath, "write to");
         }
         std::error_code ignored;
         std::filesystem::remove(pathOfUtf8(m_copyPath), ignored);
@@ -315,21 +273,18 @@ private:
         lxw_worksheet* sheet = book.addSheet("Points");
         const auto rows = static_cast<lxw_row_t>(m_copy.rowsWritten());
         const auto lastColumn = static_cast<lxw_col_t>(m_widestRow);
-        if (sheet != nullptr) {
-            worksheet_set_column(sheet, 0, 0, kSectionColumnWidth, nullptr);
-            if (lastColumn > 0) {
-                worksheet_set_column(sheet, 1, lastColumn, kFieldColumnWidth, nullptr);
-            }
-            worksheet_freeze_panes(sheet, 1, 0);
-            book.check(worksheet_autofilter(sheet, 0, 0, rows, lastColumn));
-        }
+        worksheet_set_column(sheet, 0, 0, kSectionColumnWidth, nullptr);
+        worksheet_set_column(sheet, 1, std::max<lxw_col_t>(lastColumn, 1), kFieldColumnWidth,
+                             nullptr);
+        worksheet_freeze_panes(sheet, 1, 0);
+        book.check(worksheet_autofilter(sheet, 0, 0, rows, lastColumn));
         writeText(book, sheet, 0, 0, "Section", book.boldFormat());
         for (lxw_col_t column = 1; column <= lastColumn; ++column) {
             writeText(book, sheet, 0, column, "Field " + std::to_string(column), book.boldFormat());
         }
         RowsCopyReader reader(m_files, m_copyPath);
         lxw_row_t row = 1;
-        for (std::optional<std::string> line = reader.nextLine(); line && row <= rows;
+        for (std::optional<std::string> line = reader.nextLine(); line;
              line = reader.nextLine(), ++row) {
             const Section section = row <= m_statisticsRows ? Section::Statistics : Section::Memory;
             writePoint(book, sheet, row, section, *line);
