@@ -1,6 +1,7 @@
 #include "serial/port_diagnosis.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 
 namespace serial {
@@ -15,7 +16,10 @@ template <typename Item, typename Text>
 std::string joined(const std::vector<Item>& items, Text text) {
     std::string result;
     for (const Item& item : items) {
-        result += (result.empty() ? "" : ", ") + text(item);
+        if (!result.empty()) {
+            result += ", ";
+        }
+        result += text(item);
     }
     return result;
 }
@@ -26,22 +30,22 @@ bool heldBy(const PortObservation& seen, std::string_view program) {
 }
 
 PortDiagnosis noPermission(const PortObservation& seen) {
+    // The group is always known here: by its number when it has no name.
     const std::string& group = seen.deviceGroup;
     const std::string denied = "permission denied: " + seen.device;
-    if (group.empty()) {
-        return {PortProblem::NoPermission, denied + " is not open to this account",
-                "ask the administrator for access to it", "no permission"};
-    }
-    PortDiagnosis diagnosis{
-        PortProblem::NoPermission, {}, {}, "no permission (group " + group + ")"};
     const bool member = contains(seen.processGroups, group);
     const std::string joinGroup = "sudo adduser $USER " + group + ", then log out and in again";
+    PortDiagnosis diagnosis;
+    diagnosis.problem = PortProblem::NoPermission;
+    diagnosis.state = "no permission (group " + group + ")";
     if (!seen.groupMayReadWrite) {
         diagnosis.reason = denied + " does not let its group " + group + " read and write it";
         diagnosis.fix = "sudo chmod g+rw " + seen.device +
                         " until the adapter is plugged in again (a udev rule with MODE=\"0660\" "
-                        "makes it last)" +
-                        (member ? "" : "; then " + joinGroup);
+                        "makes it last)";
+        if (!member) {
+            diagnosis.fix += "; then " + joinGroup;
+        }
     } else if (member) {
         // Refused in spite of the group: an access list or a security module decides.
         diagnosis.reason =
@@ -83,11 +87,10 @@ PortDiagnosis busy(const PortObservation& seen) {
 }
 
 PortDiagnosis claimedByBrltty(const PortObservation& seen) {
-    const std::string what =
-        seen.claimedAdapters.empty()
-            ? seen.device
-            : "the USB adapter " +
-                  joined(seen.claimedAdapters, [](const std::string& id) { return id; });
+    std::string what = seen.device;
+    if (!seen.claimedAdapters.empty()) {
+        what = "the USB adapter " + joined(seen.claimedAdapters, std::identity());
+    }
     return {PortProblem::ClaimedByBrltty,
             "the Braille display service brltty has taken " + what +
                 " (it claims common USB serial adapters as they are plugged in)",
@@ -96,13 +99,27 @@ PortDiagnosis claimedByBrltty(const PortObservation& seen) {
             "taken by brltty"};
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+// "/dev/serial/by-id/usb-... (/dev/ttyUSB1)"
+std::string adapterText(const PortPresent& port) {
+    std::string text = port.name;
+    if (!port.description.empty()) {
+        text += " (" + port.description + ")";
+    }
+    return text;
+}
+
+// "USB Serial Port (COM5)", as Device Manager shows it
+std::string comPortText(const PortPresent& port) {
+    if (port.description.empty()) {
+        return port.name;
+    }
+    return port.description + " (" + port.name + ")";
 }
 
 PortDiagnosis missing(const PortObservation& seen) {
-    PortDiagnosis diagnosis{PortProblem::Missing, {}, {}, "missing"};
+    PortDiagnosis diagnosis;
+    diagnosis.problem = PortProblem::Missing;
+    diagnosis.state = "missing";
     if (seen.linkExists) {
         diagnosis.reason = "the link " + seen.link + " points to " + seen.device +
                            ", which does not exist: the adapter is unplugged or came back under "
@@ -118,26 +135,22 @@ PortDiagnosis missing(const PortObservation& seen) {
         diagnosis.fix = "plug the adapter in and try again";
         return diagnosis;
     }
-    diagnosis.reason +=
-        "; serial adapters present: " + joined(seen.present, [](const auto& port) {
-            return port.description.empty() ? port.name : port.name + " (" + port.description + ")";
-        });
-    diagnosis.fix = seen.link.empty() ? "plug the adapter in, or choose one that is present"
-                                      : "plug the adapter in, or link one that is present: "
-                                        "mkdir -p " +
-                                            folderOf(seen.link) + " && ln -sfn " +
-                                            seen.present.front().name + " " + seen.link;
+    diagnosis.reason += "; serial adapters present: " + joined(seen.present, adapterText);
+    if (seen.link.empty()) {
+        diagnosis.fix = "plug the adapter in, or choose one that is present";
+    } else {
+        diagnosis.fix = "plug the adapter in, or link one that is present: mkdir -p " +
+                        seen.link.substr(0, seen.link.rfind('/')) + " && ln -sfn " +
+                        seen.present.front().name + " " + seen.link;
+    }
     return diagnosis;
 }
 
 PortDiagnosis noSuchComPort(const PortObservation& seen) {
-    const std::string present =
-        seen.present.empty()
-            ? "it has no COM ports"
-            : "the COM ports present are " + joined(seen.present, [](const PortPresent& port) {
-                  return port.description.empty() ? port.name
-                                                  : port.description + " (" + port.name + ")";
-              });
+    std::string present = "it has no COM ports";
+    if (!seen.present.empty()) {
+        present = "the COM ports present are " + joined(seen.present, comPortText);
+    }
     return {PortProblem::NoSuchComPort,
             seen.device + " does not exist on this computer; " + present,
             "choose the gauge's adapter: Device Manager lists it under Ports (COM & LPT), and its "
@@ -146,35 +159,38 @@ PortDiagnosis noSuchComPort(const PortObservation& seen) {
 }
 
 PortDiagnosis unknown(const PortObservation& seen) {
-    const std::string text = seen.systemText.empty() ? "the system refused it" : seen.systemText;
-    return {PortProblem::Unknown, text, {}, text};
+    return {PortProblem::Unknown, seen.systemText, {}, seen.systemText};
+}
+
+PortDiagnosis comPortRefused(const PortObservation& seen) {
+    if (seen.refusal == OpenRefusal::NotFound) {
+        return noSuchComPort(seen);
+    }
+    if (seen.refusal == OpenRefusal::Denied) {
+        // Windows opens a COM port for one program at a time: a refusal is a holder.
+        return {PortProblem::InUse, seen.device + " is in use by another program (access denied)",
+                "close the program that holds it (a terminal, another copy of this program), "
+                "then try again",
+                "busy"};
+    }
+    return unknown(seen);
 }
 
 }  // namespace
 
 PortDiagnosis diagnosePort(const PortObservation& seen) {
     if (seen.windows) {
-        switch (seen.refusal) {
-            case OpenRefusal::NotTried:
-                return {PortProblem::None, {}, {}, "free"};
-            case OpenRefusal::NotFound:
-                return noSuchComPort(seen);
-            case OpenRefusal::Denied:
-                // Windows opens a COM port for one program at a time: a refusal is a holder.
-                return {PortProblem::InUse,
-                        seen.device + " is in use by another program (access denied)",
-                        "close the program that holds it (a terminal, another copy of this "
-                        "program), then try again",
-                        "busy"};
-            case OpenRefusal::Other:
-                break;
-        }
-        return unknown(seen);
+        return comPortRefused(seen);
     }
-    if (seen.refusal == OpenRefusal::NotFound || seen.device.empty() || !seen.deviceExists) {
+    if (seen.refusal == OpenRefusal::NotFound || !seen.deviceExists) {
         // brltty unbinds the serial driver from an adapter it claims: its device goes away.
         return seen.brlttyRunning && !seen.claimedAdapters.empty() ? claimedByBrltty(seen)
                                                                    : missing(seen);
+    }
+    if (seen.refusal == OpenRefusal::Other) {
+        // Not a refusal of this account nor a holder's (a path that is no serial port is held open
+        // by many): whoever has the device is beside the point.
+        return unknown(seen);
     }
     if (heldBy(seen, "brltty")) {
         return claimedByBrltty(seen);
@@ -186,10 +202,7 @@ PortDiagnosis diagnosePort(const PortObservation& seen) {
     if (!seen.holders.empty() || seen.refusal == OpenRefusal::Denied) {
         return busy(seen);
     }
-    if (seen.refusal == OpenRefusal::NotTried) {
-        return {PortProblem::None, {}, {}, "free"};
-    }
-    return unknown(seen);
+    return {PortProblem::None, {}, {}, "free"};
 }
 
 std::string openFailureText(const PortObservation& seen, const PortDiagnosis& diagnosis) {

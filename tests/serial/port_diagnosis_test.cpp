@@ -105,6 +105,7 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
         {"no link and no third port",
          [](auto& s) {
              s.port = "Com 3";
+             s.refusal = OpenRefusal::NotFound;
              s.device.clear();
              s.portNumber = 3;
              s.link = std::string(kFolder) + "/com3";
@@ -143,8 +144,12 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
          PortProblem::InUse, "busy", "COM7 is in use by another program (access denied)",
          "close the program that holds it (a terminal, another copy of this program), then try "
          "again"},
-        {"a refusal of another kind",
-         [](auto& s) { s.refusal = OpenRefusal::Other; s.systemText = "Input/output error"; },
+        {"a refusal of another kind, whoever has the device open",
+         [](auto& s) {
+             s.refusal = OpenRefusal::Other;
+             s.systemText = "Input/output error";
+             s.holders = {{812, "minicom"}};
+         },
          PortProblem::Unknown, "Input/output error",
          "Cannot open Com 1 (/dev/ttyUSB0): Input/output error", ""},
         // clang-format on
