@@ -16,6 +16,8 @@ enum class OpenRefusal {
 struct ProcessSeen {
     int pid = 0;
     std::string name;
+
+    bool operator==(const ProcessSeen&) const = default;
 };
 
 // A serial port the system has: on Linux an adapter's /dev/serial/by-id name and its device, on
@@ -23,6 +25,8 @@ struct ProcessSeen {
 struct PortPresent {
     std::string name;
     std::string description;
+
+    bool operator==(const PortPresent&) const = default;
 };
 
 // What was seen when a port would not open: the refusal, and what the system tells about the

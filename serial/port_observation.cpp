@@ -6,21 +6,19 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
+#include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 #endif
 
 namespace serial {
@@ -37,8 +35,7 @@ constexpr std::array<std::string_view, 3> kBrlttyClaims = {"1a86:7523", "10c4:ea
 
 // Qt's and the uucp programs' lock files for a device live in one of these.
 constexpr std::array<std::string_view, 7> kLockFolders = {
-    "/var/lock",        "/run/lock",       "/tmp",      "/var/tmp",
-    "/var/spool/locks", "/var/spool/uucp", "/etc/locks"};
+    "var/lock", "run/lock", "tmp", "var/tmp", "var/spool/locks", "var/spool/uucp", "etc/locks"};
 
 std::string firstLine(const fs::path& file) {
     std::ifstream in(file);
@@ -74,48 +71,41 @@ std::vector<std::string> accountGroups() {
     if (account == nullptr) {
         return {};
     }
-    int count = 32;
-    std::vector<gid_t> ids;
-    do {
-        ids.resize(static_cast<std::size_t>(count));
-    } while (::getgrouplist(account->pw_name, account->pw_gid, ids.data(), &count) < 0 &&
-             count > int(ids.size()));
-    ids.resize(static_cast<std::size_t>(std::max(count, 0)));
+    gid_t first = 0;
+    int count = 1;  // the first call says how many there are
+    ::getgrouplist(account->pw_name, account->pw_gid, &first, &count);
+    std::vector<gid_t> ids(static_cast<std::size_t>(count));
+    ::getgrouplist(account->pw_name, account->pw_gid, ids.data(), &count);
     return groupNames(ids);
 }
 
-bool isNumber(const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return std::isdigit(static_cast<unsigned char>(c)) != 0;
-    });
+// Empty for a process that has ended.
+std::string processName(const fs::path& proc, int pid) {
+    return firstLine(proc / std::to_string(pid) / "comm");
 }
 
-std::string processName(int pid) {
-    return firstLine("/proc/" + std::to_string(pid) + "/comm");
-}
-
-void addHolder(std::vector<ProcessSeen>& holders, int pid) {
-    const bool known = std::any_of(holders.begin(), holders.end(),
-                                   [pid](const ProcessSeen& holder) { return holder.pid == pid; });
-    if (!known) {
-        holders.push_back({pid, processName(pid)});
+void addHolder(std::vector<ProcessSeen>& holders, const fs::path& proc, int pid) {
+    if (std::any_of(holders.begin(), holders.end(),
+                    [pid](const ProcessSeen& holder) { return holder.pid == pid; })) {
+        return;
+    }
+    std::string name = processName(proc, pid);
+    if (!name.empty()) {
+        holders.push_back({pid, std::move(name)});
     }
 }
 
 // The pseudo-terminal whose slave the device is, or -1: its master's holder is the line's far end
 // (a simulated gauge), not a program competing for the port.
 int ptyIndex(const struct stat& device) {
-    const unsigned int kind = major(device.st_rdev);
-    constexpr unsigned int kFirstPtsMajor = 136;
-    constexpr unsigned int kLastPtsMajor = 143;
-    if (kind < kFirstPtsMajor || kind > kLastPtsMajor) {
-        return -1;
-    }
-    return static_cast<int>((kind - kFirstPtsMajor) * 256 + minor(device.st_rdev));
+    constexpr unsigned int kFirstPtsMajor = 136;  // to 143, 256 slaves each
+    const unsigned int block = major(device.st_rdev) - kFirstPtsMajor;
+    return block < 8 ? static_cast<int>(block * 256 + minor(device.st_rdev)) : -1;
 }
 
-bool isPtyMaster(const fs::path& fdInfo, int index) {
-    std::ifstream in(fdInfo);
+// Whether the process's open file fd is the master of pseudo-terminal number index.
+bool isPtyMaster(const fs::path& process, const fs::path& fd, int index) {
+    std::ifstream in(process / "fdinfo" / fd);
     const std::string wanted = "tty-index:\t" + std::to_string(index);
     for (std::string line; std::getline(in, line);) {
         if (line == wanted) {
@@ -125,103 +115,106 @@ bool isPtyMaster(const fs::path& fdInfo, int index) {
     return false;
 }
 
+// Whether a process has the device open other than as the far end of its pseudo-terminal.
+bool holds(const fs::path& process, const struct stat& device) {
+    const dev_t ptyMaster = makedev(5, 2);  // /dev/ptmx
+    bool found = false;
+    std::error_code hidden;  // another account's files, or a process that just ended
+    for (const fs::directory_entry& file : fs::directory_iterator(process / "fd", hidden)) {
+        struct stat opened {};
+        if (::stat(file.path().c_str(), &opened) != 0 || !S_ISCHR(opened.st_mode)) {
+            continue;
+        }
+        if (opened.st_rdev == ptyMaster &&
+            isPtyMaster(process, file.path().filename(), ptyIndex(device))) {
+            return false;
+        }
+        if (opened.st_rdev == device.st_rdev) {
+            found = true;
+        }
+    }
+    return found;
+}
+
 // Every process whose open files this account may see, and whether brltty is among them.
-void scanProcesses(PortObservation& seen, const struct stat* device) {
-    const int pty = device != nullptr ? ptyIndex(*device) : -1;
+void scanProcesses(PortObservation& seen, const fs::path& proc, const struct stat* device) {
     std::error_code error;
-    for (const fs::directory_entry& process : fs::directory_iterator("/proc", error)) {
-        const std::string name = process.path().filename().string();
-        if (!isNumber(name)) {
+    for (const fs::directory_entry& process : fs::directory_iterator(proc, error)) {
+        // /proc's other entries (self, sys, ...) are not numbers.
+        const int pid = std::atoi(process.path().filename().c_str());
+        if (pid <= 0) {
             continue;
         }
-        const int pid = std::stoi(name);
-        seen.brlttyRunning = seen.brlttyRunning || processName(pid) == "brltty";
-        if (device == nullptr) {
-            continue;
+        if (processName(proc, pid) == "brltty") {
+            seen.brlttyRunning = true;
         }
-        bool holds = false;
-        bool farEnd = false;
-        std::error_code hidden;  // another account's files, or a process that just ended
-        for (const fs::directory_entry& file :
-             fs::directory_iterator(process.path() / "fd", hidden)) {
-            struct stat opened {};
-            if (::stat(file.path().c_str(), &opened) != 0 || !S_ISCHR(opened.st_mode)) {
-                continue;
-            }
-            holds = holds || opened.st_rdev == device->st_rdev;
-            farEnd =
-                farEnd || (pty >= 0 && opened.st_rdev == makedev(5, 2) &&
-                           isPtyMaster(process.path() / "fdinfo" / file.path().filename(), pty));
-        }
-        if (holds && !farEnd) {
-            addHolder(seen.holders, pid);
+        if (device != nullptr && holds(process.path(), *device)) {
+            addHolder(seen.holders, proc, pid);
         }
     }
 }
 
 // A lock file names its holder even when the holder's open files are hidden from this account.
-void readLockFiles(PortObservation& seen) {
-    std::string qtName = seen.device.starts_with("/dev/") ? seen.device.substr(5) : seen.device;
+void readLockFiles(PortObservation& seen, const fs::path& root) {
+    std::string qtName = seen.device;
+    if (qtName.starts_with("/dev/")) {
+        qtName.erase(0, 5);
+    }
     std::replace(qtName.begin(), qtName.end(), '/', '_');
-    const std::string names[] = {"LCK.." + qtName,
-                                 "LCK.." + fs::path(seen.device).filename().string()};
+    const std::string uucpName = fs::path(seen.device).filename().string();
     for (std::string_view folder : kLockFolders) {
-        for (const std::string& name : names) {
-            const std::string line = firstLine(fs::path(folder) / name);
-            const std::size_t start = line.find_first_not_of(' ');
-            if (start == std::string::npos ||
-                !std::isdigit(static_cast<unsigned char>(line[start]))) {
-                continue;
-            }
-            const long pid = std::strtol(line.c_str() + start, nullptr, 10);
-            if (pid > 0 && pid < INT_MAX && (::kill(pid_t(pid), 0) == 0 || errno == EPERM)) {
-                addHolder(seen.holders, int(pid));
+        for (std::string_view name : {std::string_view(qtName), std::string_view(uucpName)}) {
+            int pid = 0;  // "      1234": the holder's process id, as text
+            std::ifstream(root / folder / ("LCK.." + std::string(name))) >> pid;
+            if (pid > 0) {
+                addHolder(seen.holders, root / "proc", pid);
             }
         }
     }
 }
 
-// Adapters of a kind brltty claims that have no serial port: the serial driver was unbound.
-std::vector<std::string> claimedAdapters() {
-    std::vector<std::string> claimed;
-    const fs::path devices = "/sys/bus/usb/devices";
+// Whether a USB device has a serial port: its interfaces, folders within it, hold a ttyUSBn, or a
+// tty folder with a ttyACMn, while a serial driver is bound to them.
+bool hasSerialPort(const fs::path& device) {
     std::error_code error;
-    for (const fs::directory_entry& device : fs::directory_iterator(devices, error)) {
-        const std::string name = device.path().filename().string();
+    for (auto entry = fs::recursive_directory_iterator(device, error);
+         entry != fs::recursive_directory_iterator(); entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name.starts_with("ttyUSB") || name.starts_with("ttyACM")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Adapters of a kind brltty claims that have no serial port: the serial driver was unbound.
+std::vector<std::string> claimedAdapters(const fs::path& root) {
+    std::vector<std::string> claimed;
+    std::error_code error;
+    for (const fs::directory_entry& device :
+         fs::directory_iterator(root / "sys/bus/usb/devices", error)) {
         const std::string id =
             firstLine(device.path() / "idVendor") + ":" + firstLine(device.path() / "idProduct");
-        if (std::find(kBrlttyClaims.begin(), kBrlttyClaims.end(), id) == kBrlttyClaims.end()) {
-            continue;
-        }
-        bool hasPort = false;
-        for (const fs::directory_entry& interface : fs::directory_iterator(devices, error)) {
-            if (!interface.path().filename().string().starts_with(name + ":")) {
-                continue;
-            }
-            std::error_code gone;
-            for (const fs::directory_entry& child : fs::directory_iterator(interface, gone)) {
-                const std::string child_name = child.path().filename().string();
-                hasPort = hasPort || child_name == "tty" || child_name.starts_with("ttyUSB");
-            }
-        }
-        if (!hasPort) {
+        if (std::find(kBrlttyClaims.begin(), kBrlttyClaims.end(), id) != kBrlttyClaims.end() &&
+            !hasSerialPort(device.path())) {
             claimed.push_back(id);
         }
     }
     return claimed;
 }
 
-// The USB serial adapters by their lasting names; where udev makes none, by their device names.
-std::vector<PortPresent> adaptersPresent() {
+// The USB serial adapters by their lasting names and their devices; where udev makes no such
+// names, by their device names alone.
+std::vector<PortPresent> adaptersPresent(const fs::path& root) {
     std::vector<PortPresent> present;
     std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/dev/serial/by-id", error)) {
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(root / "dev/serial/by-id", error)) {
         std::error_code dangling;
-        const fs::path target = fs::canonical(entry.path(), dangling);
-        present.push_back({entry.path().string(), dangling ? "missing" : target.string()});
+        present.push_back({entry.path().string(), fs::canonical(entry.path(), dangling).string()});
     }
     if (present.empty()) {
-        for (const fs::directory_entry& entry : fs::directory_iterator("/dev", error)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(root / "dev", error)) {
             const std::string name = entry.path().filename().string();
             if (name.starts_with("ttyUSB") || name.starts_with("ttyACM")) {
                 present.push_back({entry.path().string(), {}});
@@ -236,31 +229,31 @@ std::vector<PortPresent> adaptersPresent() {
 
 }  // namespace
 
-void observeSystem(PortObservation& seen) {
+void observeSystem(PortObservation& seen, const std::filesystem::path& root) {
     struct stat device {};
     seen.deviceExists = !seen.device.empty() && ::stat(seen.device.c_str(), &device) == 0;
     if (seen.deviceExists) {
         seen.mayReadWrite =
-            ::faccessat(AT_FDCWD, seen.device.c_str(), R_OK | W_OK, AT_EACCESS) == 0 ||
-            errno != EACCES;
+            ::faccessat(AT_FDCWD, seen.device.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
         seen.deviceGroup = groupName(device.st_gid);
         seen.groupMayReadWrite = (device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
         seen.processGroups = processGroups();
         seen.accountGroups = accountGroups();
     }
-    scanProcesses(seen, seen.deviceExists ? &device : nullptr);
+    scanProcesses(seen, root / "proc", seen.deviceExists ? &device : nullptr);
     if (seen.deviceExists) {
-        readLockFiles(seen);
+        readLockFiles(seen, root);
     }
     if (seen.brlttyRunning) {
-        seen.claimedAdapters = claimedAdapters();
+        seen.claimedAdapters = claimedAdapters(root);
     }
-    seen.present = adaptersPresent();
+    seen.present = adaptersPresent(root);
 }
 
 #else
 
-void observeSystem([[maybe_unused]] PortObservation& seen) {
+void observeSystem([[maybe_unused]] PortObservation& seen,
+                   [[maybe_unused]] const std::filesystem::path& root) {
 #ifdef _WIN32
     seen.windows = true;
 #endif
