@@ -5,6 +5,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -16,33 +18,14 @@ namespace serial {
 
 namespace {
 
-QSerialPort::Parity toQt(Parity parity) {
-    switch (parity) {
-        case Parity::None:
-            return QSerialPort::NoParity;
-        case Parity::Even:
-            return QSerialPort::EvenParity;
-        case Parity::Odd:
-            return QSerialPort::OddParity;
-        case Parity::Mark:
-            return QSerialPort::MarkParity;
-        case Parity::Space:
-            return QSerialPort::SpaceParity;
-    }
-    return QSerialPort::NoParity;
-}
-
-QSerialPort::StopBits toQt(StopBits stopBits) {
-    switch (stopBits) {
-        case StopBits::One:
-            return QSerialPort::OneStop;
-        case StopBits::OneAndHalf:
-            return QSerialPort::OneAndHalfStop;
-        case StopBits::Two:
-            return QSerialPort::TwoStop;
-    }
-    return QSerialPort::OneStop;
-}
+// In the order of the enumerators: the parity and the stop bits index them.
+constexpr QSerialPort::Parity kQtParities[] = {QSerialPort::NoParity, QSerialPort::EvenParity,
+                                               QSerialPort::OddParity, QSerialPort::MarkParity,
+                                               QSerialPort::SpaceParity};
+constexpr QSerialPort::StopBits kQtStopBits[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
+                                                 QSerialPort::TwoStop};
+static_assert(std::size(kQtParities) == std::size_t(Parity::Space) + 1);
+static_assert(std::size(kQtStopBits) == std::size_t(StopBits::Two) + 1);
 
 std::vector<std::string> systemPorts() {
     std::vector<std::string> ports;
@@ -92,7 +75,7 @@ QtSerialPort::QtSerialPort(std::vector<std::string> linkFolders)
 
 void QtSerialPort::setPortNumber(std::int16_t number) {
     // The device found for the old number would only mislead the next error message.
-    if (number != m_portNumber && !m_port.isOpen()) {
+    if (number != m_portNumber) {
         m_device.clear();
     }
     m_portNumber = number;
@@ -107,31 +90,20 @@ std::string QtSerialPort::describePort() const {
         return m_devicePath;
     }
     std::string text = "Com " + std::to_string(m_portNumber);
-    return m_device.empty() ? text : text + " (" + m_device + ")";
+    if (!m_device.empty()) {
+        text += " (" + m_device + ")";
+    }
+    return text;
 }
 
 void QtSerialPort::open() {
-    try {
-        openDevice();
-        m_openFailure.clear();
-        m_openDiagnosis = {};
-    } catch (const PortError& error) {
-        m_openFailure = error.what();
-        throw;
-    }
-}
-
-void QtSerialPort::openDevice() {
     if (m_port.isOpen()) {
         throw PortError(describePort() + " is already open");
     }
+    m_openFailure.clear();
     m_lostReason.clear();
-    m_device.clear();
-    if (!m_devicePath.empty()) {
-        m_device = m_devicePath;
-    } else if (m_portNumber < kFirstPortNumber || m_portNumber > kLastPortNumber) {
-        throw PortError("Cannot open " + describePort() + ": port numbers run from 1 to 16");
-    } else {
+    m_device = m_devicePath;
+    if (m_device.empty()) {
         const std::optional<std::string> device =
             portDevice(m_portNumber, m_linkFolders, systemPorts());
         if (!device) {
@@ -142,9 +114,9 @@ void QtSerialPort::openDevice() {
 
     m_port.setPortName(QString::fromStdString(m_device));
     m_port.setBaudRate(m_lineSettings.baudRate);
-    m_port.setParity(toQt(m_lineSettings.parity));
+    m_port.setParity(kQtParities[std::size_t(m_lineSettings.parity)]);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(m_lineSettings.dataBits));
-    m_port.setStopBits(toQt(m_lineSettings.stopBits));
+    m_port.setStopBits(kQtStopBits[std::size_t(m_lineSettings.stopBits)]);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         failOpen(refusalOf(m_port.error()), m_port.errorString().toStdString());
@@ -165,16 +137,13 @@ void QtSerialPort::failOpen(OpenRefusal refusal, std::string systemText) {
         seen.portNumber = m_portNumber;
         const std::optional<std::string> link = comLink(m_portNumber, m_linkFolders);
         seen.linkExists = link.has_value();
-        if (link) {
-            seen.link = *link;
-        } else if (!m_linkFolders.empty()) {
-            seen.link = m_linkFolders.front() + "/com" + std::to_string(m_portNumber);
-        }
+        // Without a link, where the operator would make one: the first folder looked in.
+        seen.link = link.value_or(m_linkFolders.front() + "/com" + std::to_string(m_portNumber));
     }
 #endif
     observeSystem(seen);
-    m_openDiagnosis = diagnosePort(seen);
-    throw PortError(openFailureText(seen, m_openDiagnosis));
+    m_openFailure = openFailureText(seen, diagnosePort(seen));
+    throw PortError(m_openFailure);
 }
 
 void QtSerialPort::lowerControlLines() {
@@ -232,12 +201,9 @@ void QtSerialPort::failUnlessOpen(std::string_view action) {
 
 void QtSerialPort::writeText(std::string_view text) {
     failUnlessOpen("write to");
-    const auto size = static_cast<qint64>(text.size());
-    if (m_port.write(text.data(), size) != size) {
-        failUnlessOpen("write to");
-        throw PortError("Cannot write to " + describePort() + ": " +
-                        m_port.errorString().toStdString());
-    }
+    // QSerialPort takes every byte into its buffer once the port is open; a line lost on the way
+    // out closes the port, which the check after the push tells.
+    m_port.write(text.data(), static_cast<qint64>(text.size()));
     // Push the bytes to the system now rather than when the event loop next runs; stop as soon as
     // a round makes no progress (the system's buffer is full), the event loop sends the rest.
     qint64 waiting = m_port.bytesToWrite();

@@ -16,9 +16,10 @@
 namespace serial {
 
 // The serial port on QSerialPort. "Com n" maps to a device as portDevice() says, with the comN
-// links looked for in the given folders in turn. On POSIX systems it works with or without a
-// running event loop: reads and writes pull and push the bytes themselves instead of waiting for
-// notifications. On Windows input reaches it through the event loop.
+// links looked for in the given folders in turn; there is at least one, where a missing link is
+// said to belong. On POSIX systems it works with or without a running event loop: reads and
+// writes pull and push the bytes themselves instead of waiting for notifications. On Windows
+// input reaches it through the event loop.
 class QtSerialPort : public SerialPort {
 public:
     explicit QtSerialPort(std::vector<std::string> linkFolders);
@@ -45,13 +46,10 @@ public:
     std::int32_t integerOption() const { return m_integerOption; }
     // The device of the last open, kept here because QSerialPort names a pty by a short name.
     std::string device() const override { return m_device; }
-    // Why the last open failed and what to do, as text and as found; empty, and no problem, after
-    // one that succeeded.
+    // Why the last open failed and what to do; empty after one that succeeded.
     const std::string& openFailure() const { return m_openFailure; }
-    const PortDiagnosis& openDiagnosis() const { return m_openDiagnosis; }
 
 private:
-    void openDevice();
     // Looks into why the open failed, only now, and throws the reason with its fix.
     [[noreturn]] void failOpen(OpenRefusal refusal, std::string systemText);
     void onError(QSerialPort::SerialPortError error);
@@ -66,7 +64,6 @@ private:
     std::string m_device;
     std::string m_devicePath;
     std::string m_openFailure;
-    PortDiagnosis m_openDiagnosis;
     // Why the line was lost under an open port; reported once by the next read or write.
     std::string m_lostReason;
     std::function<void()> m_inputArrived;

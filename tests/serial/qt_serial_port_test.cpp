@@ -47,6 +47,7 @@ TEST(QtSerialPort, FailedOpensNameThePortAppliedGaugeAnswersAndALostLineNeverSpi
     serial::QtSerialPort otherProgram({folder.path().string()});
     serial::PortState state;
     otherProgram.open();
+    EXPECT_THROW(otherProgram.open(), serial::PortError);  // no second open of an open port
     serial::ApplyPortSettings(view, port, state);
     EXPECT_EQ(view.label(view::Label::lblPortConfigured), "Invalid port");
     EXPECT_NE(port.openFailure().find("in use by another program"), std::string::npos);
