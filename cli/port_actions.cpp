@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QSerialPortInfo>
+#include <QStringList>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -31,24 +32,26 @@ struct PortFound {
     std::string how;
 };
 
-// The name a port is opened by: on Windows "COM3", which Qt's system location prefixes with \\.\.
-std::string portLocation(const QSerialPortInfo& info) {
-#ifdef _WIN32
-    return info.portName().toStdString();
-#else
-    return info.systemLocation().toStdString();
-#endif
-}
+// A port the system lists, under the name it is opened by: on Windows "COM3", which Qt's system
+// location prefixes with \\.\.
+struct SystemPort {
+    std::string location;
+    QSerialPortInfo info;
+};
 
-std::vector<QSerialPortInfo> systemPortInfos() {
-    std::vector<QSerialPortInfo> infos;
+std::vector<SystemPort> systemPortList() {
+    std::vector<SystemPort> ports;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        infos.push_back(info);
+#ifdef _WIN32
+        ports.push_back({info.portName().toStdString(), info});
+#else
+        ports.push_back({info.systemLocation().toStdString(), info});
+#endif
     }
-    std::sort(infos.begin(), infos.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
-        return serial::devicePathLess(portLocation(a), portLocation(b));
+    std::sort(ports.begin(), ports.end(), [](const SystemPort& a, const SystemPort& b) {
+        return serial::devicePathLess(a.location, b.location);
     });
-    return infos;
+    return ports;
 }
 
 // The link's full path tells which folder it came from: the per-user folder or the program's.
@@ -57,7 +60,8 @@ std::string howFound([[maybe_unused]] std::int16_t number,
 #ifdef _WIN32
     return "the system's name";
 #else
-    if (const std::optional<std::string> link = serial::comLink(number, linkFolders)) {
+    const std::optional<std::string> link = serial::comLink(number, linkFolders);
+    if (link) {
         return "link " + *link;
     }
     return "number " + std::to_string(number) + " in the system's list";
@@ -66,11 +70,11 @@ std::string howFound([[maybe_unused]] std::int16_t number,
 
 // Every port the numbers reach, then the system's ports that none of them reaches.
 std::vector<PortFound> listedPorts(const std::vector<std::string>& linkFolders,
-                                   const std::vector<QSerialPortInfo>& infos) {
+                                   const std::vector<SystemPort>& systemPorts) {
     std::vector<std::string> locations;
-    locations.reserve(infos.size());
-    for (const QSerialPortInfo& info : infos) {
-        locations.push_back(portLocation(info));
+    locations.reserve(systemPorts.size());
+    for (const SystemPort& port : systemPorts) {
+        locations.push_back(port.location);
     }
     std::vector<PortFound> ports;
     for (std::int16_t number = serial::kFirstPortNumber; number <= serial::kLastPortNumber;
@@ -90,50 +94,53 @@ std::vector<PortFound> listedPorts(const std::vector<std::string>& linkFolders,
     return ports;
 }
 
-std::string described(const std::string& device, const std::vector<QSerialPortInfo>& infos) {
-    const auto info = std::find_if(infos.begin(), infos.end(), [&](const QSerialPortInfo& i) {
-        return portLocation(i) == device;
-    });
-    if (info == infos.end()) {
+// What the system tells of a port: for a USB adapter its maker's description, serial number and
+// identifiers, by which the gauge's adapter is told from others.
+std::string described(const std::string& device, const std::vector<SystemPort>& systemPorts) {
+    const auto port = std::find_if(systemPorts.begin(), systemPorts.end(),
+                                   [&](const SystemPort& p) { return p.location == device; });
+    if (port == systemPorts.end()) {
         return "not among the system's serial ports";
     }
-    QString usbIds;
-    if (info->hasVendorIdentifier() && info->hasProductIdentifier()) {
-        usbIds = QStringLiteral("%1:%2")
-                     .arg(info->vendorIdentifier(), 4, 16, QLatin1Char('0'))
-                     .arg(info->productIdentifier(), 4, 16, QLatin1Char('0'));
-    }
-    const std::pair<const char*, QString> known[] = {{"", info->description()},
-                                                     {"manufacturer ", info->manufacturer()},
-                                                     {"serial number ", info->serialNumber()},
-                                                     {"USB ", usbIds}};
-    std::string text;
-    for (const auto& [name, value] : known) {
+    const QSerialPortInfo& info = port->info;
+    QStringList known;
+    const auto add = [&known](const QString& name, const QString& value) {
         if (!value.isEmpty()) {
-            text += (text.empty() ? "" : ", ") + std::string(name) + value.toStdString();
+            known << name + value;
         }
+    };
+    add({}, info.description());
+    add(QStringLiteral("manufacturer "), info.manufacturer());
+    add(QStringLiteral("serial number "), info.serialNumber());
+    if (info.hasVendorIdentifier()) {  // a USB device, which has both identifiers
+        known << QStringLiteral("USB %1:%2")
+                     .arg(info.vendorIdentifier(), 4, 16, QLatin1Char('0'))
+                     .arg(info.productIdentifier(), 4, 16, QLatin1Char('0'));
     }
-    return text.empty() ? "nothing more known" : text;
+    if (known.isEmpty()) {
+        return "nothing more known";
+    }
+    return known.join(QStringLiteral(", ")).toStdString();
 }
 
+#ifndef _WIN32
 // Free, or why not, without opening the port: an open would change the line settings under a
 // program that has the port, and some ports (a Bluetooth link) block an open for seconds. Windows
 // tells nothing of a port's holders without opening it: nothing is said there.
-std::optional<std::string> availability([[maybe_unused]] const std::string& device) {
-#ifdef _WIN32
-    return std::nullopt;
-#else
+std::string portState(const std::string& device) {
     serial::PortObservation seen;
     seen.device = device;
     seen.refusal = serial::OpenRefusal::NotTried;
     serial::observeSystem(seen);
     return serial::diagnosePort(seen).state;
-#endif
 }
+#endif
 
 std::string portName(const PortFound& port) {
-    return port.number == 0 ? port.device
-                            : port.device + " (Com " + std::to_string(port.number) + ")";
+    if (port.number == 0) {
+        return port.device;
+    }
+    return port.device + " (Com " + std::to_string(port.number) + ")";
 }
 
 // The raw answer the version query shows after its second; nothing when the port would not open.
@@ -172,11 +179,11 @@ ExitStatus runVersionQuery(const Options& options, const std::string& programFol
         return ExitStatus::PortUnavailable;
     }
     if (answer->empty()) {
-        const std::string port =
-            options.port && !options.port->device.empty()
-                ? options.port->device
-                : std::string(serial::kPortEntryPrefix) +
-                      std::to_string(session.view().selectedListIndex(view::List::Combo1) + 1);
+        std::string port = std::string(serial::kPortEntryPrefix) +
+                           std::to_string(session.view().selectedListIndex(view::List::Combo1) + 1);
+        if (options.port && !options.port->device.empty()) {
+            port = options.port->device;
+        }
         std::fprintf(stderr, "No answer from the gauge on %s within one second\n", port.c_str());
         return ExitStatus::ReplyTimeout;
     }
@@ -190,7 +197,7 @@ ExitStatus runVersionQuery(const Options& options, const std::string& programFol
 }
 
 ExitStatus runListPorts(const std::string& programFolder) {
-    const std::vector<QSerialPortInfo> infos = systemPortInfos();
+    const std::vector<SystemPort> systemPorts = systemPortList();
     bool othersHeaded = false;
     const settings::SettingsFolders folders = settings::settingsFoldersFor(programFolder);
 #ifndef _WIN32
@@ -200,18 +207,20 @@ ExitStatus runListPorts(const std::string& programFolder) {
     }
     std::printf("comN links are looked for in %s\n", searched.c_str());
 #endif
-    for (const PortFound& port : listedPorts(folders.linkFolders, infos)) {
-        if (port.number == 0 && !othersHeaded) {
+    for (const PortFound& port : listedPorts(folders.linkFolders, systemPorts)) {
+        std::string name;  // none for a port no number reaches
+        std::string details = described(port.device, systemPorts);
+        if (port.number != 0) {
+            name = "Com " + std::to_string(port.number);
+            details = port.how + "; " + details;
+        } else if (!othersHeaded) {
             std::printf("Other ports, for --port PATH:\n");
             othersHeaded = true;
         }
-        const std::string name =
-            port.number == 0 ? std::string() : "Com " + std::to_string(port.number);
-        std::printf("%-7s %s  (%s%s%s)\n", name.c_str(), port.device.c_str(), port.how.c_str(),
-                    port.how.empty() ? "" : "; ", described(port.device, infos).c_str());
-        if (const std::optional<std::string> state = availability(port.device)) {
-            std::printf("        state: %s\n", state->c_str());
-        }
+        std::printf("%-7s %s  (%s)\n", name.c_str(), port.device.c_str(), details.c_str());
+#ifndef _WIN32
+        std::printf("        state: %s\n", portState(port.device).c_str());
+#endif
     }
     return ExitStatus::Complete;
 }
@@ -219,7 +228,7 @@ ExitStatus runListPorts(const std::string& programFolder) {
 ExitStatus runFindGauge(const Options& options, const std::string& programFolder) {
     bool found = false;
     const settings::SettingsFolders folders = settings::settingsFoldersFor(programFolder);
-    for (const PortFound& port : listedPorts(folders.linkFolders, systemPortInfos())) {
+    for (const PortFound& port : listedPorts(folders.linkFolders, systemPortList())) {
         Options choice = options;
         choice.port = PortChoice{std::nullopt, port.device};
         Session session(choice, programFolder);
