@@ -34,7 +34,13 @@ PortDiagnosis noPermission(const PortObservation& seen) {
     const std::string& group = seen.deviceGroup;
     const std::string denied = "permission denied: " + seen.device;
     const bool member = contains(seen.processGroups, group);
-    const std::string joinGroup = "sudo adduser $USER " + group + ", then log out and in again";
+    // Joining root's group would hand the account far more than one port: a device of root's
+    // wants a group for serial ports first.
+    const std::string joinGroup =
+        group == "root"
+            ? "have the device given the group dialout (a udev rule with GROUP=\"dialout\"), "
+              "then sudo adduser $USER dialout, then log out and in again"
+            : "sudo adduser $USER " + group + ", then log out and in again";
     PortDiagnosis diagnosis;
     diagnosis.problem = PortProblem::NoPermission;
     diagnosis.state = "no permission (group " + group + ")";

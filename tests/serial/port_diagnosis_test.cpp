@@ -61,6 +61,10 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
          "/dev/ttyUSB0 does not let its group dialout read and write it",
          "sudo chmod g+rw /dev/ttyUSB0 until the adapter is plugged in again (a udev rule with "
          "MODE=\"0660\" makes it last)"},
+        {"a device of root's", [](auto& s) { s.mayReadWrite = false; s.deviceGroup = "root"; },
+         PortProblem::NoPermission, "no permission (group root)", "the group root",
+         "have the device given the group dialout (a udev rule with GROUP=\"dialout\"), then "
+         "sudo adduser $USER dialout, then log out and in again"},
         {"in the group and refused all the same",
          [](auto& s) { s.mayReadWrite = false; s.processGroups = {"dialout"}; },
          PortProblem::NoPermission, "no permission (group dialout)",
