@@ -22,10 +22,10 @@ TEST(OptionsTest, PortNamesAComNumberOrADevice) {
 }
 
 TEST(OptionsTest, UsageErrorsAreRefused) {
-    for (const char* line : {"", "a b", "--port 17 f", "--port", "--pace fast f", "--gap 5 f",
-                             "--pace line --gap -1 f", "--list-ports f",
-                             "--list-ports --find-gauge", "--force=yes f", "--bogus f",
-                             "--format pdf f", "--csv-locale xx_YY f", "--format=xlsx -"}) {
+    for (const char* line :
+         {"", "a b", "--port 17 f", "--port", "--pace fast f", "--gap 5 f",
+          "--pace line --gap -1 f", "--list-ports f", "--list-ports --find-gauge", "--force=yes f",
+          "--bogus f", "--format pdf f", "--csv-locale xx_YY f", "--format=xlsx -"}) {
         std::istringstream words(line);
         const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         EXPECT_THROW(cli::parseOptions(arguments), cli::UsageError) << line;
