@@ -29,6 +29,7 @@ public:
     void open() override {}
     void close() override {}
     bool isOpen() const override { return true; }
+    std::string device() const override { return "lean"; }
     void writeText(std::string_view text) override { m_pending += m_gauge.receive(text); }
     std::string readAllPending() override {
         std::string piece;
