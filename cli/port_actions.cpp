@@ -212,7 +212,7 @@ ExitStatus runListPorts(const std::string& programFolder) {
         std::string details = described(port.device, systemPorts);
         if (port.number != 0) {
             name = "Com " + std::to_string(port.number);
-            details = port.how + "; " + details;
+            details.insert(0, "; ").insert(0, port.how);
         } else if (!othersHeaded) {
             std::printf("Other ports, for --port PATH:\n");
             othersHeaded = true;

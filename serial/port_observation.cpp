@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -141,8 +142,10 @@ void scanProcesses(PortObservation& seen, const fs::path& proc, const struct sta
     std::error_code error;
     for (const fs::directory_entry& process : fs::directory_iterator(proc, error)) {
         // /proc's other entries (self, sys, ...) are not numbers.
-        const int pid = std::atoi(process.path().filename().c_str());
-        if (pid <= 0) {
+        const std::string entry = process.path().filename().string();
+        int pid = 0;
+        const auto [end, failure] = std::from_chars(entry.data(), entry.data() + entry.size(), pid);
+        if (failure != std::errc() || end != entry.data() + entry.size() || pid <= 0) {
             continue;
         }
         if (processName(proc, pid) == "brltty") {
