@@ -27,10 +27,10 @@ xlsxwriter_windows_complete() {
     [ -f "$(qt_windows_prefix)/.xlsxwriter-$xlsxwriter_windows_version-complete" ]
 }
 
-# Fetches Debian's source package SPEC (name or name=version) unpacked into FOLDER, through a
+# Fetches Debian's source package PACKAGE (a name, or name=version) unpacked into FOLDER, through a
 # private apt configuration in FOLDER/apt: the machine's own apt sources turned into deb-src
 # entries, so that the system's configuration stays as it is.
-debian_source() {  # debian_source FOLDER SPEC
+debian_source() {  # debian_source FOLDER PACKAGE
     local folder apt_dir sources
     mkdir -p "$1"
     folder=$(realpath "$1")
