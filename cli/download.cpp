@@ -17,6 +17,7 @@
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/press_time.h"
+#include "pointsfile/utf8_path.h"
 #include "serial/port_selection.h"
 
 namespace cli {
@@ -31,7 +32,8 @@ void tell(const std::string& text) {
 
 bool exists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    return std::filesystem::exists(
+        std::filesystem::symlink_status(pointsfile::pathOfUtf8(path), error));
 }
 
 // Ends the file after SIGINT or SIGTERM: closed with every complete row and, in a workbook, the

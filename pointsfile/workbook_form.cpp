@@ -16,6 +16,7 @@
 #include "pointsfile/file_table.h"
 #include "pointsfile/points_file.h"
 #include "pointsfile/row_sink.h"
+#include "pointsfile/utf8_path.h"
 
 namespace pointsfile {
 
@@ -25,11 +26,6 @@ constexpr double kSectionColumnWidth = 11;
 constexpr double kFieldColumnWidth = 12;
 constexpr double kItemColumnWidth = 28;
 constexpr double kValueColumnWidth = 60;
-
-std::filesystem::path pathOfUtf8(const std::string& utf8) {
-    return std::filesystem::path(
-        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
 
 // Reads the copy back one line at a time, through the program's own file numbers.
 class RowsCopyReader {

@@ -10,22 +10,15 @@
 #include <wchar.h>
 #endif
 
+#include "pointsfile/utf8_path.h"
+
 namespace settings {
 
 namespace {
 
-std::filesystem::path fromUtf8(std::string_view path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
-std::string toUtf8(const std::filesystem::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return std::string(utf8.begin(), utf8.end());
-}
-
 bool exists(const std::string& path) {
     std::error_code error;
-    return std::filesystem::exists(fromUtf8(path), error);
+    return std::filesystem::exists(pointsfile::pathOfUtf8(path), error);
 }
 
 }  // namespace
@@ -47,7 +40,7 @@ std::string SettingsFolders::readPath(std::string_view fileName) const {
 
 std::string SettingsFolders::writePath(std::string_view fileName) const {
     std::error_code ignored;
-    std::filesystem::create_directories(fromUtf8(home), ignored);
+    std::filesystem::create_directories(pointsfile::pathOfUtf8(home), ignored);
     return pathInFolder(home, fileName);
 }
 
@@ -72,7 +65,7 @@ bool folderWritable(const std::string& folder) {
         probe = pathInFolder(folder, ".qorb-write-test-" + std::to_string(std::random_device()()));
     } while (exists(probe));
 #ifdef _WIN32
-    std::FILE* file = _wfopen(fromUtf8(probe).c_str(), L"wb");
+    std::FILE* file = _wfopen(pointsfile::pathOfUtf8(probe).c_str(), L"wb");
 #else
     std::FILE* file = std::fopen(probe.c_str(), "wb");
 #endif
@@ -81,7 +74,7 @@ bool folderWritable(const std::string& folder) {
     }
     std::fclose(file);
     std::error_code ignored;
-    std::filesystem::remove(fromUtf8(probe), ignored);
+    std::filesystem::remove(pointsfile::pathOfUtf8(probe), ignored);
     return true;
 }
 
@@ -91,7 +84,8 @@ std::string userSettingsFolder() {
     if (localAppData == nullptr || *localAppData == L'\0') {
         return {};
     }
-    return toUtf8(std::filesystem::path(localAppData) / fromUtf8(kUserFolderName));
+    return pointsfile::utf8OfPath(std::filesystem::path(localAppData) /
+                                  pointsfile::pathOfUtf8(kUserFolderName));
 #else
     // A relative XDG_CONFIG_HOME is invalid and is ignored, as the base directory rules say.
     std::filesystem::path base;
@@ -102,7 +96,7 @@ std::string userSettingsFolder() {
     } else {
         return {};
     }
-    return toUtf8(base / kUserFolderName);
+    return pointsfile::utf8OfPath(base / kUserFolderName);
 #endif
 }
 
