@@ -160,13 +160,6 @@ std::optional<std::string> askVersion(Session& session, std::string& failure) {
     return session.view().labelText(view::Label::lblDebug);
 }
 
-std::string withoutLineEnd(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 }  // namespace
 
 ExitStatus runVersionQuery(const Options& options, const std::string& programFolder) {
@@ -245,7 +238,7 @@ ExitStatus runFindGauge(const Options& options, const std::string& programFolder
             std::printf("%s: no answer\n", portName(port).c_str());
         } else {
             std::printf("%s: answers %s\n", portName(port).c_str(),
-                        withoutLineEnd(*answer).c_str());
+                        gauge::withoutLineEnd(*answer).c_str());
             found = true;
         }
         std::fflush(stdout);

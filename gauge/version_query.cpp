@@ -56,4 +56,11 @@ std::optional<std::string> tickVersion(view::View& view, serial::SerialPort& por
     return answer;
 }
 
+std::string withoutLineEnd(std::string answer) {
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) {
+        answer.pop_back();
+    }
+    return answer;
+}
+
 }  // namespace gauge

@@ -30,6 +30,9 @@ struct VersionQueryContext {
 // not open, or a transfer running, the port is left alone and the debug label says why.
 void pressGetVersion(view::View& view, serial::SerialPort& port, VersionQueryContext context);
 
+// The gauge's answer without the line ends that close it.
+std::string withoutLineEnd(std::string answer);
+
 // Tick of tmrVersion: stops it and shows the raw text the gauge sent since the press, line ends
 // and all, and returns it. A transfer that started during the wait owns the input, so it is not
 // read then.
