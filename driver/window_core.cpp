@@ -25,7 +25,7 @@ void WindowCore::onLoad() {
                                                                                 : Pace::Poll);
     m_view.setMenuChecked(view::Menu::LineSpeedMenu, m_pace == Pace::Line);
     onDateTimeNameMenu(readChoice(m_files, folders.readPath(kNamesFile.name), kNamesFile));
-    m_view.setMenuChecked(view::Menu::DateTimeNameMenu, m_output.dateAndTimeInName);
+    m_view.setMenuChecked(view::Menu::DateTimeNameMenu, m_transfer.output().dateAndTimeInName);
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -55,7 +55,7 @@ void WindowCore::onUnload() {
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
     writeChoice(m_files, folders.writePath(kPaceFile.name), kPaceFile, m_pace == Pace::Line);
     writeChoice(m_files, folders.writePath(kNamesFile.name), kNamesFile,
-                m_output.dateAndTimeInName);
+                m_transfer.output().dateAndTimeInName);
     settings::SaveSettings(m_view, m_files, folders.writePath(settings::kSettingsFileName));
 }
 
@@ -78,7 +78,6 @@ void WindowCore::onGetMemoryPoints() {
         known.baudRate = std::string(serial::kBaudEntries[static_cast<std::size_t>(baudIndex)]);
     }
     known.gaugeVersion = m_gaugeVersion;
-    m_transfer.chooseOutput(m_output);
     if (m_transfer.press(known)) {
         m_pacer.begin(m_pace, m_gapMs);
     }
@@ -123,12 +122,16 @@ void WindowCore::onLineSpeedMenu(bool checked) {
 }
 
 void WindowCore::onDateTimeNameMenu(bool checked) {
-    m_output.dateAndTimeInName = checked;
+    pointsfile::OutputChoices output = m_transfer.output();
+    output.dateAndTimeInName = checked;
+    m_transfer.chooseOutput(output);
 }
 
 void WindowCore::chooseForm(std::optional<pointsfile::Form> form, pointsfile::CsvStyle csv) {
-    m_output.form = form;
-    m_output.csv = csv;
+    pointsfile::OutputChoices output = m_transfer.output();
+    output.form = form;
+    output.csv = csv;
+    m_transfer.chooseOutput(output);
 }
 
 void WindowCore::describeDownloads(std::string programName, std::string portName) {
@@ -165,10 +168,7 @@ void WindowCore::onTimerTick(view::Timer timer) {
             if (std::optional<std::string> answer =
                     gauge::tickVersion(m_view, m_port, {m_portState.open, m_transfer.running()})) {
                 // The download's record carries the answer without its line end.
-                while (!answer->empty() && (answer->back() == '\r' || answer->back() == '\n')) {
-                    answer->pop_back();
-                }
-                m_gaugeVersion = std::move(*answer);
+                m_gaugeVersion = gauge::withoutLineEnd(std::move(*answer));
             }
             break;
     }

@@ -76,7 +76,6 @@ private:
     Pacer m_pacer{m_view, m_transfer, m_portState};
     Pace m_pace = Pace::Poll;
     int m_gapMs = 0;
-    pointsfile::OutputChoices m_output;
     std::string m_programName{kApplicationTitle};
     std::string m_portName;
     // The gauge's last version answer in this run, for the download's record.

@@ -29,6 +29,10 @@ view::SaveDialogRequest pointsFileDialog(bool dateAndTimeInName,
     return request;
 }
 
+std::string unableToWrite(const pointsfile::FileError& error) {
+    return std::string(kUnableToWrite) + error.path() + ": " + error.reason();
+}
+
 }  // namespace
 
 Transfer::Transfer(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files)
@@ -253,7 +257,7 @@ void Transfer::endEarly(std::string_view message) {
 void Transfer::endAfterWriteFailure(const pointsfile::FileError& error) {
     m_watchdog.stop();
     m_state = kIdle;
-    const std::string message = std::string(kUnableToWrite) + error.path() + ": " + error.reason();
+    const std::string message = unableToWrite(error);
     // The write failure already names the file and the reason; the close keeps what it can.
     closeFile(message);
     tell(message);
@@ -278,7 +282,7 @@ std::optional<std::string> Transfer::closeFile(std::string_view endMessage) {
         sink->close(m_record);
         return std::nullopt;
     } catch (const pointsfile::FileError& error) {
-        return std::string(kUnableToWrite) + error.path() + ": " + error.reason();
+        return unableToWrite(error);
     }
 }
 

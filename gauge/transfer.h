@@ -41,6 +41,7 @@ public:
     void startUp();
     // How the next transfers' files are offered and written.
     void chooseOutput(const pointsfile::OutputChoices& choices) { m_output = choices; }
+    const pointsfile::OutputChoices& output() const { return m_output; }
     // Where the time of a press comes from.
     void setClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
 
