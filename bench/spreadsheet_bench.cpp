@@ -75,7 +75,9 @@ SinkTimes timeSink(pointsfile::Form form, const std::string& name,
         start = now;
         return seconds;
     };
-    const auto sink = pointsfile::openRowSink(files, folder.file(name), form, {});
+    pointsfile::OutputChoices choices;
+    choices.form = form;
+    const auto sink = pointsfile::openRowSink(files, folder.file(name), choices);
     for (const std::string& point : points) {
         sink->writeRow(pointsfile::Section::Memory, point, point);
     }

@@ -85,8 +85,7 @@ bool Transfer::beginTransfer(const std::string& path) {
         isOn(m_view.checkBoxValue(view::CheckBox::CheckUseSpaceDelimiters));
     m_fileName = path;
     try {
-        m_sink = pointsfile::openRowSink(
-            m_files, path, m_output.form.value_or(pointsfile::formOfName(path)), m_output.csv);
+        m_sink = pointsfile::openRowSink(m_files, path, m_output);
     } catch (const pointsfile::FileError& error) {
         m_state = kIdle;
         tell(std::string(kUnableToOpen) + path + ": " + error.reason());

@@ -71,17 +71,17 @@ Form formOfName(std::string_view path) {
     return Form::Text;
 }
 
-std::unique_ptr<RowSink> openRowSink(FileTable& files, const std::string& path, Form form,
-                                     CsvStyle csv) {
-    switch (form) {
+std::unique_ptr<RowSink> openRowSink(FileTable& files, const std::string& path,
+                                     const OutputChoices& choices) {
+    switch (choices.form.value_or(formOfName(path))) {
         case Form::Workbook:
             if (path == kStandardOutputName) {
                 throw FileError(path, "a workbook cannot be written to standard output",
                                 "open for writing");
             }
-            return openWorkbookSink(files, path);
+            return openWorkbookSink(files, path, choices.summary);
         case Form::Csv:
-            return std::make_unique<CsvSink>(files, path, csv);
+            return std::make_unique<CsvSink>(files, path, choices.csv);
         case Form::Text:
             break;
     }

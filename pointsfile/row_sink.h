@@ -7,6 +7,7 @@
 
 #include "pointsfile/csv_form.h"
 #include "pointsfile/download_record.h"
+#include "pointsfile/summary_choices.h"
 
 namespace pointsfile {
 
@@ -23,6 +24,8 @@ struct OutputChoices {
     // Overrides the name's extension.
     std::optional<Form> form;
     CsvStyle csv;
+    // The workbook's Summary: its limits and value field.
+    SummaryChoices summary;
     // The offered name carries the date and time of the press.
     bool dateAndTimeInName = false;
 };
@@ -41,9 +44,9 @@ public:
     virtual void close(const DownloadRecord& record) = 0;
 };
 
-// Opens the file at the path in the given form under the lowest free file number. Throws
-// FileError; the workbook is refused on standard output.
-std::unique_ptr<RowSink> openRowSink(FileTable& files, const std::string& path, Form form,
-                                     CsvStyle csv);
+// Opens the file at the path in the given form (the choices' own, else the name's) under the
+// lowest free file number. Throws FileError; the workbook is refused on standard output.
+std::unique_ptr<RowSink> openRowSink(FileTable& files, const std::string& path,
+                                     const OutputChoices& choices);
 
 }  // namespace pointsfile

@@ -301,7 +301,8 @@ std::string workbookRowsCopyName(const std::string& workbookPath) {
     return workbookPath + ".rows.txt";
 }
 
-std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& path) {
+std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& path,
+                                          const SummaryChoices& /*summary*/) {
     return std::make_unique<WorkbookSink>(files, path);
 }
 

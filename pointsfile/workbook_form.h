@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "pointsfile/summary_choices.h"
+
 namespace pointsfile {
 
 class FileTable;
@@ -16,6 +18,7 @@ std::string workbookRowsCopyName(const std::string& workbookPath);
 // copy when the transfer ends; the copy goes once the workbook is closed, and stays when it cannot
 // be written. The workbook's path is tried at once, so a path that cannot be written is told at
 // the press, not at the end; nothing stands under its name until the end. Throws FileError.
-std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& path);
+std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& path,
+                                          const SummaryChoices& summary);
 
 }  // namespace pointsfile
