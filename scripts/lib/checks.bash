@@ -1,4 +1,5 @@
-# Sourced by scripts/test: the house checks on the size of the tests and on what they cover.
+# Sourced by scripts/test: the house checks on the size of the tests, on what they cover and on the
+# documentation's links.
 
 code_folders=(app driver view serial settings gauge pointsfile tools cli)
 coverage_folders=(app driver view serial settings gauge pointsfile cli)
@@ -104,4 +105,54 @@ check_no_leftovers() {
     )" >&2 || true
     kill "${left[@]}" 2>/dev/null || true
     return 1
+}
+
+# The lines of Markdown files that are prose, each as FILE<TAB>LINE: fenced code blocks and inline
+# code spans left out, where a bracket or a hash is not a link or a heading.
+markdown_prose() {
+    awk -v OFS='\t' '
+        FNR == 1 { fenced = 0 }
+        /^ *(```|~~~)/ { fenced = !fenced; next }
+        !fenced { gsub(/`[^`]*`/, ""); print FILENAME, $0 }' "$@"
+}
+
+# The anchors of FILE's headings as GitHub names them: lower case, punctuation dropped, each blank
+# a hyphen.
+heading_anchors() {
+    markdown_prose "$1" | cut -f2- | sed -En 's/^#{1,6} +//p' |
+        LC_ALL=C.UTF-8 sed -E 's/ +#* *$//; s/.*/\L&/; s/[^[:alnum:] _-]//g; s/ /-/g'
+}
+
+# Fails when a relative link of README.md or docs/*.md reaches no file of the checkout, or its
+# #anchor no heading of that file; links with a scheme (https:, mailto:) are left to their sites.
+check_links() {
+    local file target path anchor count=0 broken=0
+    while IFS=$'\t' read -r file target; do
+        count=$((count + 1))
+        path=${target%%#*}
+        anchor=${target#"$path"}
+        anchor=${anchor#\#}
+        if [ -z "$path" ]; then
+            path=$file
+        else
+            path=$(dirname "$file")/$path
+            path=${path#./}
+        fi
+        if [ ! -e "$path" ]; then
+            echo "check: $file links to $target, which is not there" >&2
+            broken=$((broken + 1))
+        elif [ -n "$anchor" ] && ! heading_anchors "$path" | grep -qxF "$anchor"; then
+            echo "check: $file links to $target, but $path has no heading '$anchor'" >&2
+            broken=$((broken + 1))
+        fi
+    done < <(markdown_prose README.md docs/*.md | awk -F'\t' -v OFS='\t' '{
+        line = substr($0, length($1) + 2)
+        while (match(line, /\]\([^) ]+\)/)) {
+            target = substr(line, RSTART + 2, RLENGTH - 3)
+            line = substr(line, RSTART + RLENGTH)
+            if (target !~ /^[a-zA-Z][a-zA-Z0-9+.-]*:/) print $1, target
+        }
+    }')
+    echo "links: $count relative links in README.md and docs/*.md, $broken broken"
+    [ "$broken" -eq 0 ]
 }
