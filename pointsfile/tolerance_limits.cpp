@@ -1,0 +1,85 @@
+#include "pointsfile/tolerance_limits.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace pointsfile {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// False when the text is neither blank nor a number.
+bool readValue(std::string_view typed, std::string_view decimalMark, std::optional<double>& value) {
+    std::string text(trimmed(typed));
+    value.reset();
+    if (text.empty()) {
+        return true;
+    }
+    if (!decimalMark.empty() && decimalMark != ".") {
+        if (const std::size_t mark = text.find(decimalMark); mark != std::string::npos) {
+            text.replace(mark, decimalMark.size(), ".");
+        }
+    }
+    // from_chars takes "-" but not "+"; a sign after the "+" is one too many.
+    if (text.starts_with('+')) {
+        text.erase(0, 1);
+        if (text.starts_with('-')) {
+            return false;
+        }
+    }
+    double number = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, number);
+    // "inf" and "nan" read as numbers, but no spreadsheet cell takes them as a limit.
+    if (error != std::errc() || stop != end || !std::isfinite(number)) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+}  // namespace
+
+LimitsReading readLimits(const LimitText& lower, const LimitText& upper, const LimitText& nominal,
+                         std::string_view decimalMark) {
+    LimitsReading reading;
+    SummaryChoices& limits = reading.limits;
+    const std::array<std::pair<const LimitText*, std::optional<double>*>, 3> values{
+        {{&lower, &limits.lowerLimit}, {&upper, &limits.upperLimit}, {&nominal, &limits.nominal}}};
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const LimitText& text = *values[i].first;
+        if (!readValue(text.text, decimalMark, *values[i].second)) {
+            reading.refusal =
+                std::string(text.name) + ": \"" + std::string(text.text) + "\" is not a number";
+            reading.refusedText = static_cast<int>(i);
+            reading.limits = {};
+            return reading;
+        }
+    }
+    if (limits.lowerLimit && limits.upperLimit && !(*limits.lowerLimit < *limits.upperLimit)) {
+        reading.refusal = std::string(lower.name) + " must be below " + std::string(upper.name);
+        reading.refusedText = 0;
+        reading.limits = {};
+    }
+    return reading;
+}
+
+std::string limitText(double value, std::string_view decimalMark) {
+    std::array<char, 32> digits{};
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    std::string text(digits.data(), error == std::errc() ? end : digits.data());
+    if (const std::size_t point = text.find('.'); point != std::string::npos) {
+        text.replace(point, 1, decimalMark);
+    }
+    return text;
+}
+
+}  // namespace pointsfile
