@@ -108,12 +108,20 @@ check_no_leftovers() {
 }
 
 # The lines of Markdown files that are prose, each as FILE<TAB>LINE: fenced code blocks and inline
-# code spans left out, where a bracket or a hash is not a link or a heading.
+# code spans left out (a span may go on over the next line), where a bracket or a hash is not a
+# link or a heading.
 markdown_prose() {
     awk -v OFS='\t' '
+        FNR == 1 || /^[[:space:]]*$/ { in_span = 0 }
         FNR == 1 { fenced = 0 }
         /^ *(```|~~~)/ { fenced = !fenced; next }
-        !fenced { gsub(/`[^`]*`/, ""); print FILENAME, $0 }' "$@"
+        !fenced {
+            line = (in_span ? "`" : "") $0
+            gsub(/`[^`]*`/, "", line)
+            in_span = index(line, "`") > 0
+            if (in_span) line = substr(line, 1, index(line, "`") - 1)
+            print FILENAME, line
+        }' "$@"
 }
 
 # The anchors of FILE's headings as GitHub names them: lower case, punctuation dropped, each blank
