@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "pointsfile/summary_choices.h"
+
 namespace pointsfile {
 class FileTable;
 }
@@ -30,5 +32,17 @@ bool readChoice(pointsfile::FileTable& files, const std::string& path, const Cho
 // these choices, and the next run simply starts with the choice off.
 void writeChoice(pointsfile::FileTable& files, const std::string& path, const ChoiceFile& choice,
                  bool on);
+
+// Options > Tolerance Limits: the lower limit, the upper limit and the nominal value, a line each,
+// with "." as the decimal mark and an empty line for none.
+inline constexpr std::string_view kLimitsFileName = "limits.txt";
+
+// The limits the file gives; none at all when it is missing, cannot be read or holds a line the
+// dialog would refuse. The value field is left empty.
+pointsfile::SummaryChoices readLimits(pointsfile::FileTable& files, const std::string& path);
+
+// Passed over in silence when the file cannot be written, as the other choices are.
+void writeLimits(pointsfile::FileTable& files, const std::string& path,
+                 const pointsfile::SummaryChoices& limits);
 
 }  // namespace driver

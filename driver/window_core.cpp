@@ -26,6 +26,7 @@ void WindowCore::onLoad() {
     m_view.setMenuChecked(view::Menu::LineSpeedMenu, m_pace == Pace::Line);
     onDateTimeNameMenu(readChoice(m_files, folders.readPath(kNamesFile.name), kNamesFile));
     m_view.setMenuChecked(view::Menu::DateTimeNameMenu, m_transfer.output().dateAndTimeInName);
+    chooseSummary(readLimits(m_files, folders.readPath(kLimitsFileName)));
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -124,6 +125,30 @@ void WindowCore::onLineSpeedMenu(bool checked) {
 void WindowCore::onDateTimeNameMenu(bool checked) {
     pointsfile::OutputChoices output = m_transfer.output();
     output.dateAndTimeInName = checked;
+    m_transfer.chooseOutput(output);
+}
+
+void WindowCore::onToleranceLimitsMenu() {
+    const std::optional<pointsfile::SummaryChoices> chosen =
+        m_view.askToleranceLimits(m_transfer.output().summary);
+    if (!chosen) {
+        return;
+    }
+    // Ticks ran while the dialog was open; a transfer that began before it keeps the limits it
+    // began with, since its file took its own copy at the press.
+    pointsfile::SummaryChoices summary = m_transfer.output().summary;
+    summary.lowerLimit = chosen->lowerLimit;
+    summary.upperLimit = chosen->upperLimit;
+    summary.nominal = chosen->nominal;
+    chooseSummary(summary);
+    // Written at once, not at the shut-down: typed values are worth more than a tick.
+    const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
+    writeLimits(m_files, folders.writePath(kLimitsFileName), summary);
+}
+
+void WindowCore::chooseSummary(const pointsfile::SummaryChoices& summary) {
+    pointsfile::OutputChoices output = m_transfer.output();
+    output.summary = summary;
     m_transfer.chooseOutput(output);
 }
 

@@ -49,6 +49,9 @@ public:
     void onLineSpeedMenu(bool checked);
     // Options > Date and Time in File Name, ticked or cleared.
     void onDateTimeNameMenu(bool checked);
+    // Options > Tolerance Limits...: the limits of the workbooks written from now on, remembered
+    // for the next run.
+    void onToleranceLimitsMenu();
     void onTimerTick(view::Timer timer);
     // The port's notice that input arrived.
     void onInputArrived();
@@ -58,6 +61,9 @@ public:
     // The files of the transfers that begin from now on: their form, when not the name's, and
     // how a CSV file writes numbers and separates fields.
     void chooseForm(std::optional<pointsfile::Form> form, pointsfile::CsvStyle csv);
+    // The starting limits and the value field of the workbooks' Summary, for the transfers that
+    // begin from now on.
+    void chooseSummary(const pointsfile::SummaryChoices& summary);
     // How the download's record names the program and, when it is not the port list's entry,
     // the port.
     void describeDownloads(std::string programName, std::string portName = {});

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "pointsfile/summary_choices.h"
 #include "view/controls.h"
 
 namespace view {
@@ -67,6 +68,13 @@ public:
 
     // Modal open form; the full path chosen, or nothing when the operator cancels.
     virtual std::optional<std::string> askOpenFileName(const OpenDialogRequest& request) = 0;
+
+    // Modal Tolerance Limits dialog, filled with the current limits; the limits taken, or nothing
+    // when the operator cancels. Only the window has one.
+    virtual std::optional<pointsfile::SummaryChoices> askToleranceLimits(
+        const pointsfile::SummaryChoices& /*current*/) {
+        return std::nullopt;
+    }
 
     // The folder that holds the program's executable, without a trailing separator.
     virtual std::string programFolder() const = 0;

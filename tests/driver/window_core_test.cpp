@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "driver/choice_file.h"
 #include "pointsfile/file_table.h"
 #include "support/fake_port.h"
 #include "support/fake_view.h"
@@ -19,20 +21,32 @@ void setVariable(const char* name, const std::string& value) {
 #endif
 }
 
-// The record comes from the window's choices and the gauge's last version answer; closing the
-// window in the middle leaves a workbook that says so, and the name choice is kept for next time.
-TEST(WindowCoreTest, TheRecordTellsPortBaudAndGaugeVersionAndExitEndsTheWorkbook) {
-    const testsupport::TempFolder folder;
-    // The fake window's program folder cannot be written: its choices go to the user's folder.
-    setVariable("XDG_CONFIG_HOME", folder.file(""));
-    setVariable("LOCALAPPDATA", folder.file(""));
-    testsupport::FakeView view;
+gaugesim::GaugeConfig threePoints() {
     gaugesim::GaugeConfig gauge;
     gauge.memoryPoints = {"1\t12.5", "2\t12.6", "3\t12.7"};
-    testsupport::FakePort port(gauge);
+    return gauge;
+}
+
+// The core on a gauge of three points. The fake window's program folder cannot be written: its
+// choices go to the user's folder, here in the test's folder.
+class WindowCoreTest : public ::testing::Test {
+protected:
+    WindowCoreTest() {
+        setVariable("XDG_CONFIG_HOME", folder.file(""));
+        setVariable("LOCALAPPDATA", folder.file(""));
+        view.onTick([this](view::Timer timer) { core.onTimerTick(timer); });
+    }
+
+    const testsupport::TempFolder folder;
+    testsupport::FakeView view;
+    testsupport::FakePort port{threePoints()};
     pointsfile::FileTable files;
-    driver::WindowCore core(view, port, files);
-    view.onTick([&](view::Timer timer) { core.onTimerTick(timer); });
+    driver::WindowCore core{view, port, files};
+};
+
+// The record comes from the window's choices and the gauge's last version answer; closing the
+// window in the middle leaves a workbook that says so, and the name choice is kept for next time.
+TEST_F(WindowCoreTest, TheRecordTellsPortBaudAndGaugeVersionAndExitEndsTheWorkbook) {
     core.loadChoices(folder.file("avrbl.txt"));
     view.selectListEntry(view::List::Combo1, 2);
     view.selectListEntry(view::List::Combo2, 1);
@@ -60,6 +74,52 @@ TEST(WindowCoreTest, TheRecordTellsPortBaudAndGaugeVersionAndExitEndsTheWorkbook
     EXPECT_EQ(testsupport::readBytes(folder.path() / "points.xlsx").substr(0, 2), "PK");
     EXPECT_EQ(testsupport::readBytes(folder.path() / "qorb-memory-to-file" / "names.txt"),
               "dated\r\n");
+}
+
+// The limits come from the file at start-up; new ones taken in the dialog while a transfer runs
+// (its ticks go on under the dialog) leave that transfer whole and reach the next one and the file.
+TEST_F(WindowCoreTest, LimitsTakenInTheDialogDuringATransferReachTheNextOneAndTheFile) {
+    const std::filesystem::path limitsFile = folder.path() / "qorb-memory-to-file" / "limits.txt";
+    std::filesystem::create_directory(limitsFile.parent_path());
+    testsupport::writeBytes(limitsFile, "12.5\r\n13.5\r\n\r\n");
+    core.onLoad();
+    view.answerNextDialog(folder.file("points.txt"));
+    core.onGetMemoryPoints();
+    view.advance(100);
+
+    pointsfile::SummaryChoices typed;
+    typed.upperLimit = 12.0;
+    typed.nominal = -0.125;
+    view.answerLimitsDialog(typed);
+    view.letTimePassInNextModal(5000);
+    core.onToleranceLimitsMenu();
+
+    const pointsfile::SummaryChoices& shown = view.limitsShown();
+    EXPECT_EQ(shown.lowerLimit, 12.5);
+    EXPECT_EQ(shown.upperLimit, 13.5);
+    EXPECT_EQ(shown.nominal, std::nullopt);
+    EXPECT_EQ(core.transfer().record().rowsWritten, 3);
+    EXPECT_TRUE(core.transfer().record().endMessage.starts_with("Transfer Complete"));
+    const pointsfile::SummaryChoices& next = core.transfer().output().summary;
+    EXPECT_EQ(next.lowerLimit, std::nullopt);
+    EXPECT_EQ(next.upperLimit, 12.0);
+    EXPECT_EQ(next.nominal, -0.125);
+    EXPECT_EQ(testsupport::readBytes(limitsFile), "\r\n12\r\n-0.125\r\n");
+    core.onToleranceLimitsMenu();  // cancelled: nothing changes
+    EXPECT_EQ(core.transfer().output().summary.upperLimit, 12.0);
+}
+
+// A file the dialog would refuse, or one line too long to be a limit, gives no limits at all.
+TEST_F(WindowCoreTest, ALimitsFileTheDialogWouldRefuseGivesNone) {
+    const std::string refused[] = {"13\r\n12\r\n", "x\r\n\r\n\r\n", "12,5\r\n",
+                                   std::string(100, '1') + "\r\n"};
+    for (const std::string& bytes : refused) {
+        testsupport::writeBytes(folder.path() / "limits.txt", bytes);
+        const pointsfile::SummaryChoices limits =
+            driver::readLimits(files, folder.file("limits.txt"));
+        EXPECT_FALSE(limits.lowerLimit || limits.upperLimit || limits.nominal) << bytes;
+    }
+    EXPECT_FALSE(driver::readLimits(files, folder.file("missing.txt")).lowerLimit);
 }
 
 }  // namespace

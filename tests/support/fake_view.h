@@ -82,6 +82,12 @@ public:
         m_answers.pop_front();
         return answer;
     }
+    std::optional<pointsfile::SummaryChoices> askToleranceLimits(
+        const pointsfile::SummaryChoices& current) override {
+        m_limitsShown = current;
+        advance(std::exchange(m_timeInNextModal, 0));
+        return std::exchange(m_limitsAnswer, std::nullopt);
+    }
     std::string programFolder() const override { return "/opt/qorb"; }
     // The name the last save dialog offered.
     const std::string& offeredName() const { return m_offeredName; }
@@ -112,6 +118,10 @@ public:
     // A dialog with no answer is cancelled; time may pass in a modal call, as in Qt's nested loop.
     void answerNextDialog(std::optional<std::string> path) { m_answers.push_back(std::move(path)); }
     void letTimePassInNextModal(long long ms) { m_timeInNextModal = ms; }
+    // The next Tolerance Limits dialog takes these; without them it is cancelled.
+    void answerLimitsDialog(const pointsfile::SummaryChoices& limits) { m_limitsAnswer = limits; }
+    // What the last Tolerance Limits dialog was filled with.
+    const pointsfile::SummaryChoices& limitsShown() const { return m_limitsShown; }
 
     const std::string& label(view::Label which) const { return m_labels[slot(which)]; }
     int progressPosition() const { return m_progress; }
@@ -151,6 +161,8 @@ private:
     long long m_timeInNextModal = 0;
     std::vector<MessageBox> m_boxesShown;
     std::string m_offeredName;
+    std::optional<pointsfile::SummaryChoices> m_limitsAnswer;
+    pointsfile::SummaryChoices m_limitsShown;
 };
 
 }  // namespace testsupport
