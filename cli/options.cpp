@@ -11,6 +11,7 @@
 
 #include "cli/exit_status.h"
 #include "pointsfile/file_table.h"
+#include "pointsfile/tolerance_limits.h"
 #include "serial/port_device.h"
 #include "serial/port_selection.h"
 
@@ -94,7 +95,8 @@ PortChoice parsePortChoice(std::string_view text) {
 Options parseOptions(const std::vector<std::string>& arguments) {
     // The options' texts are in helpText(), with the usage forms and the exit statuses.
     QCommandLineParser parser;
-    for (const char* name : {"settings", "port", "baud", "pace", "gap", "format", "csv-locale"}) {
+    for (const char* name : {"settings", "port", "baud", "pace", "gap", "format", "csv-locale",
+                             "lower-limit", "upper-limit", "nominal", "value-field"}) {
         parser.addOption({QString::fromLatin1(name), {}, QStringLiteral("value")});
     }
     for (const char* name :
@@ -115,6 +117,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 
     // In the order given, so that a later choice overrides an earlier one.
     Options options;
+    std::map<std::string, std::string> limitTexts;
+    std::optional<int> valueField;
     std::map<QString, qsizetype> valuesTaken;
     for (const QString& name : parser.optionNames()) {
         const std::string option = name.toStdString();
@@ -168,8 +172,27 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                 throw UsageError("--csv-locale: no locale \"" + options.csvLocale +
                                  "\" (de_DE, fr_FR, en_US, C ...)");
             }
+        } else if (option == "lower-limit" || option == "upper-limit" || option == "nominal") {
+            limitTexts[option] = value();
+        } else if (option == "value-field") {
+            const std::string field = value();
+            const std::optional<int> number = wholeNumber(field);
+            if (!number || *number < 1) {
+                throw UsageError("--value-field takes a field number from 1, not \"" + field +
+                                 "\"");
+            }
+            valueField = number;
         }
     }
+    // The same numbers whatever the locale: the command line is written once for every machine.
+    const pointsfile::LimitsReading limits = pointsfile::readLimits(
+        {"--lower-limit", limitTexts["lower-limit"]}, {"--upper-limit", limitTexts["upper-limit"]},
+        {"--nominal", limitTexts["nominal"]}, ".");
+    if (!limits.refusal.empty()) {
+        throw UsageError(limits.refusal);
+    }
+    options.summary = limits.limits;
+    options.summary.valueField = valueField;
 
     if (parser.isSet(QStringLiteral("gap")) && options.pace != driver::Pace::Line) {
         throw UsageError("--gap needs --pace line");
@@ -195,16 +218,17 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 std::string helpText() {
     return std::string(R"(Usage: qorb-download [options] FILE
   or:  qorb-download [options] --version-query | --list-ports | --find-gauge
-Downloads the gauge's statistics and memory points into FILE, the rows the window would write,
-each on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept
-unless --force is given. {date} and {time} in FILE become the date and time of the download
-(2026-12-07, 141503). FILE's extension chooses its form: .xlsx a workbook with the download's
-record on a sheet of its own (its rows wait in FILE.rows.txt until the end), .csv a CSV file whose
-separator and decimal mark follow the locale (";" and "," where decimals take a comma), anything
-else the points file. The choices come from avrbl.txt in the program's folder, or from the
-per-user folder ${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder
-cannot be written (else Com 1 at 38400, nothing ticked); the options below override one each.
-avrbl.txt is never written. comN links are looked for in the same folders, the per-user one first.
+Downloads the gauge's statistics and memory points into FILE, the rows the window would write, each
+on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept unless
+--force is given. {date} and {time} in FILE become the date and time of the download (2026-12-07,
+141503). FILE's extension chooses its form: .xlsx a workbook that opens on a Summary of the points
+(figures, run chart, histogram) and keeps the download's record on a sheet of its own (its rows wait
+in FILE.rows.txt until the end), .csv a CSV file whose separator and decimal mark follow the locale
+(";" and "," where decimals take a comma), anything else the points file. The choices come from
+avrbl.txt in the program's folder, or from the per-user folder
+${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder cannot be written
+(else Com 1 at 38400, nothing ticked); the options below override one each. avrbl.txt is never
+written. comN links are looked for in the same folders, the per-user one first.
 
 Options:
   --settings FILE       read the choices from this saved settings file instead
@@ -219,6 +243,13 @@ Options:
                         (not on standard output), csv a CSV file
   --csv-locale NAME     write the CSV file for spreadsheets of this locale (de_DE, C ...)
                         instead of the user's own
+  --lower-limit X, --upper-limit Y, --nominal Z
+                        a workbook's tolerance limits and nominal value: the starting values of
+                        its Summary's input cells, which the spreadsheet can change; numbers
+                        written with "." in every locale (12.5, -0.02), the lower limit below
+                        the upper one; each may be left out
+  --value-field N       the field the Summary's figures are of, as the Points sheet numbers it
+                        (Field N), instead of the one most rows hold a decimal number in
   -q, --quiet           print errors only (no progress, no completion message)
   --pace poll|line      poll: one step per 50 ms tick, as the window (default); line: each
                         command as soon as the reply before it is complete

@@ -40,6 +40,8 @@ struct Options {
     std::optional<pointsfile::Form> form;
     // A locale whose spreadsheets the CSV file is written for; empty for the user's own.
     std::string csvLocale;
+    // A workbook Summary's starting limits and the field its figures are of.
+    pointsfile::SummaryChoices summary;
 };
 
 class UsageError : public std::runtime_error {

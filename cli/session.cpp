@@ -23,6 +23,7 @@ Session::Session(const Options& options, const std::string& programFolder,
                                         options.csvLocale.empty()
                                             ? QLocale::system()
                                             : QLocale(QString::fromStdString(options.csvLocale))));
+    m_core.chooseSummary(options.summary);
     m_core.describeDownloads(std::string(kProgramName),
                              options.port ? options.port->device : std::string());
 }
