@@ -8,6 +8,11 @@ namespace serial {
 
 namespace {
 
+constexpr char kBrlttyClaims[] = " (it claims common USB serial adapters as they are plugged in)";
+constexpr char kBrlttyFix[] =
+    "unless a Braille display is used here: sudo apt remove brltty (or sudo systemctl mask "
+    "brltty-udev.service), then unplug the adapter and plug it in again";
+
 bool contains(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
@@ -71,9 +76,17 @@ PortDiagnosis noPermission(const PortObservation& seen) {
 }
 
 PortDiagnosis busy(const PortObservation& seen) {
+    const std::string unseen =
+        seen.device + " is in use by another program, one this account cannot see";
+    if (seen.holders.empty() && seen.brlttyFilesHidden) {
+        // The account cannot see which program holds it, but the likeliest one is running.
+        return {PortProblem::ClaimedByBrltty,
+                unseen + ": most likely the Braille display service brltty, which is running" +
+                    kBrlttyClaims,
+                kBrlttyFix, "busy: likely brltty"};
+    }
     if (seen.holders.empty()) {
-        return {PortProblem::Busy,
-                seen.device + " is in use by another program, one this account cannot see",
+        return {PortProblem::Busy, unseen,
                 "close terminals and other copies of this program that use it, then try again",
                 "busy"};
     }
@@ -98,11 +111,20 @@ PortDiagnosis claimedByBrltty(const PortObservation& seen) {
         what = "the USB adapter " + joined(seen.claimedAdapters, std::identity());
     }
     return {PortProblem::ClaimedByBrltty,
-            "the Braille display service brltty has taken " + what +
-                " (it claims common USB serial adapters as they are plugged in)",
-            "unless a Braille display is used here: sudo apt remove brltty (or sudo systemctl "
-            "mask brltty-udev.service), then unplug the adapter and plug it in again",
+            "the Braille display service brltty has taken " + what + kBrlttyClaims, kBrlttyFix,
             "taken by brltty"};
+}
+
+PortDiagnosis staleLock(const PortObservation& seen, const StaleLock& lock) {
+    std::string program = "process " + std::to_string(lock.pid);
+    if (!lock.program.empty()) {
+        program = lock.program + " (" + program + ")";
+    }
+    const std::string left = "left by " + program + ", which has ended";
+    return {PortProblem::StaleLock,
+            seen.device + " is locked by " + lock.path + ", a lock file " + left +
+                "; this account may not remove it",
+            "sudo rm " + lock.path + ", then try again", "locked by " + lock.path + ", " + left};
 }
 
 // "/dev/serial/by-id/usb-... (/dev/ttyUSB1)"
@@ -204,11 +226,23 @@ PortDiagnosis diagnosePort(const PortObservation& seen) {
     if (!seen.mayReadWrite) {
         return noPermission(seen);
     }
-    // A refusal the account may not be refused is a lock or an exclusive open by another program.
-    if (!seen.holders.empty() || seen.refusal == OpenRefusal::Denied) {
+    if (!seen.holders.empty()) {
         return busy(seen);
     }
-    return {PortProblem::None, {}, {}, "free"};
+    if (seen.staleLock && !seen.staleLock->mayRemove) {
+        return staleLock(seen, *seen.staleLock);
+    }
+    // A refusal the account may not be refused is a lock or an exclusive open by another program.
+    if (seen.refusal == OpenRefusal::Denied) {
+        return busy(seen);
+    }
+    // Without opening the port, nothing tells whether brltty has it open.
+    return {PortProblem::None,
+            {},
+            {},
+            seen.brlttyFilesHidden ? "free, unless brltty holds it (it runs under another account, "
+                                     "whose open files this one cannot see)"
+                                   : "free"};
 }
 
 std::string openFailureText(const PortObservation& seen, const PortDiagnosis& diagnosis) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,17 @@ struct ProcessSeen {
     std::string name;
 
     bool operator==(const ProcessSeen&) const = default;
+};
+
+// A lock file that names a program that has ended. Qt's serial port removes such a file before it
+// opens the device, where the account may: one it may not remove keeps the device locked.
+struct StaleLock {
+    std::string path;
+    int pid = 0;
+    std::string program;  // empty when the file names none (a uucp program's)
+    bool mayRemove = true;
+
+    bool operator==(const StaleLock&) const = default;
 };
 
 // A serial port the system has: on Linux an adapter's /dev/serial/by-id name and its device, on
@@ -51,7 +63,9 @@ struct PortObservation {
     std::vector<std::string> processGroups;  // the groups this process runs with
     std::vector<std::string> accountGroups;  // the account's groups, as the system lists them now
     std::vector<ProcessSeen> holders;        // the processes seen with the device open or locked
+    std::optional<StaleLock> staleLock;      // in the lock file Qt's serial port takes
     bool brlttyRunning = false;
+    bool brlttyFilesHidden = false;  // brltty runs under an account whose open files are hidden
     // USB adapters of the kinds brltty claims that have no serial port ("1a86:7523").
     std::vector<std::string> claimedAdapters;
     std::vector<PortPresent> present;
@@ -61,6 +75,7 @@ enum class PortProblem {
     None,
     NoPermission,
     Busy,
+    StaleLock,
     ClaimedByBrltty,
     Missing,
     NoSuchComPort,

@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -34,9 +35,11 @@ namespace fs = std::filesystem;
 // and FTDI's FT232.
 constexpr std::array<std::string_view, 3> kBrlttyClaims = {"1a86:7523", "10c4:ea60", "0403:6001"};
 
-// Qt's and the uucp programs' lock files for a device live in one of these.
-constexpr std::array<std::string_view, 7> kLockFolders = {
-    "var/lock", "run/lock", "tmp", "var/tmp", "var/spool/locks", "var/spool/uucp", "etc/locks"};
+// Qt's and the uucp programs' lock files for a device live in one of these. Qt's serial port takes
+// the first, in this order, that the account may read and that holds the file or may be written.
+constexpr std::array<std::string_view, 8> kLockFolders = {
+    "var/lock", "etc/locks", "var/spool/locks",  "var/spool/uucp",
+    "tmp",      "var/tmp",   "var/lock/lockdev", "run/lock"};
 
 std::string firstLine(const fs::path& file) {
     std::ifstream in(file);
@@ -150,11 +153,54 @@ void scanProcesses(PortObservation& seen, const fs::path& proc, const struct sta
         }
         if (processName(proc, pid) == "brltty") {
             seen.brlttyRunning = true;
+            std::error_code hidden;  // brltty run by root, seen from another account
+            const fs::directory_iterator files(process.path() / "fd", hidden);
+            seen.brlttyFilesHidden = seen.brlttyFilesHidden || hidden;
         }
         if (device != nullptr && holds(process.path(), *device)) {
             addHolder(seen.holders, proc, pid);
         }
     }
+}
+
+// Whether this account may remove the file: a sticky folder (/run/lock) leaves it to the file's
+// owner, the folder's and root.
+bool mayRemove(const fs::path& file) {
+    struct stat folder {};
+    struct stat entry {};
+    const fs::path parent = file.parent_path();
+    if (::stat(parent.c_str(), &folder) != 0 || ::lstat(file.c_str(), &entry) != 0 ||
+        ::access(parent.c_str(), W_OK | X_OK) != 0) {
+        return false;
+    }
+    const uid_t self = ::geteuid();
+    return (folder.st_mode & S_ISVTX) == 0 || self == 0 || self == entry.st_uid ||
+           self == folder.st_uid;
+}
+
+// Qt's lock file for the device, when it names a process that has ended: "PID\nPROGRAM\nHOST\n...".
+std::optional<StaleLock> staleLock(const fs::path& root, const std::string& qtName) {
+    for (std::string_view folder : kLockFolders) {
+        const fs::path file = root / folder / ("LCK.." + qtName);
+        std::error_code error;
+        const bool exists = fs::exists(file, error);
+        if (::access(file.parent_path().c_str(), R_OK) != 0 ||
+            (!exists && ::access(file.parent_path().c_str(), W_OK) != 0)) {
+            continue;
+        }
+        std::ifstream in(file);
+        StaleLock lock;
+        in >> lock.pid;
+        in.ignore(1);
+        std::getline(in, lock.program);
+        if (lock.pid <= 0 || fs::exists(root / "proc" / std::to_string(lock.pid), error)) {
+            return std::nullopt;
+        }
+        lock.path = fs::canonical(file, error).string();
+        lock.mayRemove = mayRemove(file);
+        return lock;
+    }
+    return std::nullopt;
 }
 
 // A lock file names its holder even when the holder's open files are hidden from this account.
@@ -174,6 +220,7 @@ void readLockFiles(PortObservation& seen, const fs::path& root) {
             }
         }
     }
+    seen.staleLock = staleLock(root, qtName);
 }
 
 // Whether a USB device has a serial port: its interfaces, folders within it, hold a ttyUSBn, or a

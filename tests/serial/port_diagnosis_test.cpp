@@ -11,6 +11,7 @@ using serial::PortObservation;
 using serial::PortProblem;
 
 constexpr char kFolder[] = "/home/op/.config/qorb-memory-to-file";
+constexpr char kLock[] = "/run/lock/LCK..ttyUSB0";
 constexpr char kAdapter[] = "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0";
 constexpr char kBrlttyFix[] =
     "unless a Braille display is used here: sudo apt remove brltty (or sudo systemctl mask "
@@ -85,6 +86,31 @@ TEST(PortDiagnosis, EachObservedCauseGivesItsReasonFixAndState) {
          "end that program or close the port in it, then try again"},
         {"listed and free", [](auto& s) { s.refusal = OpenRefusal::NotTried; }, PortProblem::None,
          "free", "", ""},
+        {"locked by a lock file whose program has ended, which this account may not remove",
+         [](auto& s) { s.staleLock = {{kLock, 4242, "qorb-download", false}}; },
+         PortProblem::StaleLock,
+         "locked by /run/lock/LCK..ttyUSB0, left by qorb-download (process 4242), which has ended",
+         "Cannot open Com 1 (/dev/ttyUSB0): /dev/ttyUSB0 is locked by /run/lock/LCK..ttyUSB0, a "
+         "lock file left by qorb-download (process 4242), which has ended; this account may not "
+         "remove it", "sudo rm /run/lock/LCK..ttyUSB0, then try again"},
+        {"listed, locked by a lock file that names no program",
+         [](auto& s) { s.refusal = OpenRefusal::NotTried; s.staleLock = {{kLock, 4242, "", false}}; },
+         PortProblem::StaleLock,
+         "locked by /run/lock/LCK..ttyUSB0, left by process 4242, which has ended", "",
+         "sudo rm /run/lock/LCK..ttyUSB0, then try again"},
+        {"listed, with a lock file whose program has ended, which the open will remove",
+         [](auto& s) { s.refusal = OpenRefusal::NotTried; s.staleLock = {{kLock, 4242, "", true}}; },
+         PortProblem::None, "free", "", ""},
+        {"held by a program this account cannot see, while brltty runs under another account",
+         [](auto& s) { s.brlttyRunning = s.brlttyFilesHidden = true; },
+         PortProblem::ClaimedByBrltty, "busy: likely brltty",
+         "/dev/ttyUSB0 is in use by another program, one this account cannot see: most likely "
+         "the Braille display service brltty, which is running", kBrlttyFix},
+        {"listed while brltty runs under another account",
+         [](auto& s) { s.refusal = OpenRefusal::NotTried; s.brlttyFilesHidden = true; },
+         PortProblem::None,
+         "free, unless brltty holds it (it runs under another account, whose open files this one "
+         "cannot see)", "", ""},
         {"held by brltty", [](auto& s) { s.holders = {{77, "brltty"}}; },
          PortProblem::ClaimedByBrltty, "taken by brltty",
          "the Braille display service brltty has taken /dev/ttyUSB0", kBrlttyFix},
