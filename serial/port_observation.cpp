@@ -164,7 +164,7 @@ void scanProcesses(PortObservation& seen, const fs::path& proc, const struct sta
 }
 
 // Whether this account may remove the file: a sticky folder (/run/lock) leaves it to the file's
-// owner, the folder's and root.
+// owner, the folder's owner and root.
 bool mayRemove(const fs::path& file) {
     struct stat folder {};
     struct stat entry {};
