@@ -51,6 +51,9 @@ add_custom_command(
 set(QORB_PACKAGE_GENERATED ${QORB_PACKAGE_OUT}/changelog.gz)
 install(FILES README.md packaging/copyright ${QORB_PACKAGE_OUT}/changelog.gz
         DESTINATION ${QORB_PACKAGE_DOCDIR})
+# The README is a front page whose links lead into docs/: its pages and pictures go beside it.
+file(GLOB QORB_DOCS CONFIGURE_DEPENDS docs/*.md docs/*.png)
+install(FILES ${QORB_DOCS} DESTINATION ${QORB_PACKAGE_DOCDIR}/docs)
 
 if(QORB_MAN_PAGES)
     find_program(QORB_HELP2MAN help2man REQUIRED)
