@@ -72,6 +72,7 @@ void Form1::connectEvents(serial::SerialPort& port) {
     forward(SaveMenu, &QAction::triggered, &WindowCore::onSaveMenu);
     forward(ExitMenu, &QAction::triggered, &WindowCore::onExit);
     forward(InfoMenu, &QAction::triggered, &WindowCore::onInfoMenu);
+    forward(ToleranceLimitsMenu, &QAction::triggered, &WindowCore::onToleranceLimitsMenu);
     connect(LineSpeedMenu, &QAction::triggered, this, [this](bool checked) {
         guarded([this, checked] { m_core.onLineSpeedMenu(checked); });
     });

@@ -66,6 +66,8 @@ public:
     std::optional<std::string> askSaveFileName(view::SaveDialog dialog,
                                                const view::SaveDialogRequest& request) override;
     std::optional<std::string> askOpenFileName(const view::OpenDialogRequest& request) override;
+    std::optional<pointsfile::SummaryChoices> askToleranceLimits(
+        const pointsfile::SummaryChoices& current) override;
     std::string programFolder() const override;
     void unloadWindow() override;
     void endProgram() override;
@@ -102,6 +104,7 @@ public:
     QMenu* OptionsMenu = nullptr;
     QAction* LineSpeedMenu = nullptr;
     QAction* DateTimeNameMenu = nullptr;
+    QAction* ToleranceLimitsMenu = nullptr;
     QAction* InfoMenu = nullptr;
     QTimer* timerCheckData = nullptr;
     QTimer* tmrCheckTimeout = nullptr;

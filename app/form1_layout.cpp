@@ -209,6 +209,9 @@ void Form1::createMenu() {
     DateTimeNameMenu->setObjectName(QStringLiteral("DateTimeNameMenu"));
     DateTimeNameMenu->setCheckable(true);
     DateTimeNameMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ToleranceLimitsMenu = OptionsMenu->addAction(QStringLiteral("Tolerance Limits..."));
+    ToleranceLimitsMenu->setObjectName(QStringLiteral("ToleranceLimitsMenu"));
+    ToleranceLimitsMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     InfoMenu = menuBar()->addAction(QStringLiteral("Info"));
     InfoMenu->setObjectName(QStringLiteral("InfoMenu"));
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/qt_display_text.h"
+#include "app/qt_limits_dialog.h"
 #include "app/qt_name_only_icon_provider.h"
 #include "driver/window_texts.h"
 #include "view/view_error.h"
@@ -266,6 +267,15 @@ std::optional<std::string> Form1::askOpenFileName(const view::OpenDialogRequest&
         dialog.setNameFilters(filters);
     }
     return chosenFile(dialog);
+}
+
+std::optional<pointsfile::SummaryChoices> Form1::askToleranceLimits(
+    const pointsfile::SummaryChoices& current) {
+    LimitsDialog dialog(current, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.limits();
 }
 
 std::string Form1::programFolder() const {

@@ -2,11 +2,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -128,7 +131,8 @@ TEST_F(Form1Test, EveryControlInItsPlaceWithItsCaptionUnderTheTitleAndMenuWithPr
     EXPECT_EQ(menu.join(", ").toStdString(),
               "FileMenu File , OptionsMenu Options , InfoMenu Info , OpenMenu &Open Ctrl+O, "
               "SaveMenu &Save Ctrl+S, ExitMenu E&xit Ctrl+X, LineSpeedMenu Line Speed Transfer "
-              "Ctrl+L checkable, DateTimeNameMenu Date and Time in File Name Ctrl+D checkable");
+              "Ctrl+L checkable, DateTimeNameMenu Date and Time in File Name Ctrl+D checkable, "
+              "ToleranceLimitsMenu Tolerance Limits... Ctrl+T");
     // A coarse timer may fire 5 % early, which would cut the 4 s watchdog short.
     for (const QTimer* timer :
          {window.timerCheckData, window.tmrCheckTimeout, window.tmrVersion, window.tmrReplyGap}) {
@@ -294,6 +298,58 @@ TEST_F(Form1Test, SettingsThatCannotBeReadOrWrittenLeaveTheProgramGoingOn) {
               "An error occured while saving file " + settings.string());
     EXPECT_EQ(driver.boxes()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(port.isOpen());
+}
+
+// Where decimals take a comma, the dialog takes "12,5" and "." alike and shows the comma; a lower
+// limit not below the upper keeps it open with the reason, read out; the file keeps ".".
+TEST_F(Form1Test, ToleranceLimitsDialogTakesTheLocalesMarkRefusesReversedLimitsAndRemembers) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    window.load();
+    QStringList seen;
+    const auto fields = [](QWidget* dialog) {
+        return dialog->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+    };
+    const auto ok = [](QWidget* dialog) {
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    };
+    QTimer::singleShot(0, &window, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        seen << dialog->windowTitle();
+        for (QLineEdit* field : fields(dialog)) {
+            auto* caption = qobject_cast<QLabel*>(dialog->findChildren<QLabel*>().value(
+                static_cast<int>(fields(dialog).indexOf(field))));
+            seen << caption->text() + " = " + heard(field) +
+                        (caption->buddy() == field ? "" : " ?");
+        }
+        fields(dialog)[0]->setText(QStringLiteral("13"));
+        fields(dialog)[1]->setText(QStringLiteral("12,5"));
+        ok(dialog);
+        const auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("lblLimitsRefusal"));
+        seen << (dialog->isVisible() ? "open: " : "closed: ") + refusal->text() + " | " +
+                    heard(const_cast<QLabel*>(refusal));
+        fields(dialog)[0]->setText(QStringLiteral("12.5"));
+        fields(dialog)[1]->setText(QStringLiteral("13,5"));
+        ok(dialog);
+    });
+    window.ToleranceLimitsMenu->trigger();
+    EXPECT_EQ(testsupport::readBytes(folder.path() / "limits.txt"), "12.5\r\n13.5\r\n\r\n");
+    QTimer::singleShot(0, &window, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        for (QLineEdit* field : fields(dialog)) {
+            seen << field->text();
+        }
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    window.ToleranceLimitsMenu->trigger();
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(seen.join('\n').toStdString(),
+              "Tolerance Limits\n"
+              "Lower limit (LSL): = Lower limit (LSL):\n"
+              "Upper limit (USL): = Upper limit (USL):\n"
+              "Nominal: = Nominal:\n"
+              "open: Lower limit (LSL) must be below Upper limit (USL) | Lower limit (LSL) must be "
+              "below Upper limit (USL)\n"
+              "12,5\n13,5\n");
 }
 
 }  // namespace
