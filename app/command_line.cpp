@@ -21,7 +21,8 @@ same from the command line.
 
 The port, the baud rate and the check boxes are kept in avrbl.txt next to the program, or in the
 per-user folder ${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder
-cannot be written (on Windows %LOCALAPPDATA%\qorb-memory-to-file\).
+cannot be written (on Windows %LOCALAPPDATA%\qorb-memory-to-file\). The Options menu's choices
+are kept beside it: limits.txt holds the tolerance limits every workbook's Summary starts with.
 
 Options:
   --help                show this text
