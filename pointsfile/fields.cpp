@@ -1,6 +1,7 @@
 #include "pointsfile/fields.h"
 
 #include <cctype>
+#include <charconv>
 
 namespace pointsfile {
 
@@ -57,6 +58,15 @@ std::optional<int> decimalPlaces(std::string_view field) {
         return std::nullopt;
     }
     return decimals;
+}
+
+double numberValue(std::string_view field) {
+    if (field.starts_with('+')) {
+        field.remove_prefix(1);
+    }
+    double value = 0;
+    std::from_chars(field.data(), field.data() + field.size(), value);
+    return value;
 }
 
 std::string latin1ToUtf8(std::string_view bytes) {

@@ -15,6 +15,9 @@ std::vector<std::string_view> splitFields(std::string_view pointLine);
 // significant digits than a spreadsheet's number keeps, so that no digit the gauge sent is lost.
 std::optional<int> decimalPlaces(std::string_view field);
 
+// The value of a field that decimalPlaces takes for a number, read with "." whatever the locale.
+double numberValue(std::string_view field);
+
 // The gauge's bytes as the same characters in UTF-8: each byte is a Latin-1 character.
 std::string latin1ToUtf8(std::string_view bytes);
 

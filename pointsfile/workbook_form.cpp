@@ -3,7 +3,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <charconv>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -157,23 +156,13 @@ void writeNumber(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, lxw_col_t 
     book.check(worksheet_write_number(sheet, row, column, value, format));
 }
 
-// A decimal number as the gauge wrote it, whatever the user's locale is.
-double decimalValue(std::string_view field) {
-    if (field.starts_with('+')) {
-        field.remove_prefix(1);
-    }
-    double value = 0;
-    std::from_chars(field.data(), field.data() + field.size(), value);
-    return value;
-}
-
 void writePoint(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, Section section,
                 std::string_view pointLine) {
     writeText(book, sheet, row, 0, sectionName(section));
     lxw_col_t column = 1;
     for (const std::string_view field : splitFields(pointLine)) {
         if (const std::optional<int> decimals = decimalPlaces(field)) {
-            writeNumber(book, sheet, row, column, decimalValue(field),
+            writeNumber(book, sheet, row, column, numberValue(field),
                         book.numberFormat(*decimals));
         } else {
             writeText(book, sheet, row, column, field);
@@ -207,7 +196,7 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Port", record.port);
     text("Device", record.device);
     number("Baud rate", decimalPlaces(record.baudRate)
-                            ? std::optional(decimalValue(record.baudRate))
+                            ? std::optional(numberValue(record.baudRate))
                             : std::nullopt);
     text("Include Statistics", yesNo(record.includeStatistics));
     text("Include Deletes", yesNo(record.includeDeletes));
