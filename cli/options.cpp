@@ -246,7 +246,7 @@ Options:
   --lower-limit X, --upper-limit Y, --nominal Z
                         a workbook's tolerance limits and nominal value: the starting values of
                         its Summary's input cells, which the spreadsheet can change; numbers
-                        written with "." in every locale (12.5, -0.02), the lower limit below
+                        written with "." in every locale (12.5, 0.02), the lower limit below
                         the upper one; each may be left out
   --value-field N       the field the Summary's figures are of, as the Points sheet numbers it
                         (Field N), instead of the one most rows hold a decimal number in
