@@ -3,16 +3,11 @@
 #include <clocale>
 #include <iterator>
 #include <sstream>
-#include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-std::vector<std::string> wordsOf(const char* line) {
-    std::istringstream words(line);
-    return {std::istream_iterator<std::string>(words), {}};
-}
 
 TEST(OptionsTest, PortNamesAComNumberOrADevice) {
     using Choice = std::pair<std::optional<std::int16_t>, std::string>;
@@ -32,8 +27,11 @@ TEST(OptionsTest, UsageErrorsAreRefused) {
     for (const char* line :
          {"", "a b", "--port 17 f", "--port", "--pace fast f", "--gap 5 f",
           "--pace line --gap -1 f", "--list-ports f", "--list-ports --find-gauge", "--force=yes f",
-          "--bogus f", "--format pdf f", "--csv-locale xx_YY f", "--format=xlsx -"}) {
-        EXPECT_THROW(cli::parseOptions(wordsOf(line)), cli::UsageError) << line;
+          "--bogus f", "--format pdf f", "--csv-locale xx_YY f", "--format=xlsx -",
+          "--lower-limit 2 --upper-limit 1 f", "--nominal x f", "--value-field 0 f"}) {
+        std::istringstream words(line);
+        const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
+        EXPECT_THROW(cli::parseOptions(arguments), cli::UsageError) << line;
     }
 }
 
@@ -41,28 +39,18 @@ TEST(OptionsTest, UsageErrorsAreRefused) {
 TEST(OptionsTest, LimitsAreNumbersWithAPointAndARefusalNamesTheOption) {
     const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
     std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    const cli::Options options = cli::parseOptions(
-        wordsOf("--lower-limit 12.5 --upper-limit=13 --nominal -0.5 --value-field 3 f"));
+    const pointsfile::SummaryChoices chosen =
+        cli::parseOptions({"--lower-limit", "12.5", "--upper-limit=13", "--nominal", "-0.5",
+                           "--value-field", "3", "f"})
+            .summary;
     std::setlocale(LC_NUMERIC, previous.c_str());
-    EXPECT_EQ(options.summary.lowerLimit, 12.5);
-    EXPECT_EQ(options.summary.upperLimit, 13.0);
-    EXPECT_EQ(options.summary.nominal, -0.5);
-    EXPECT_EQ(options.summary.valueField, 3);
-
-    const std::pair<const char*, const char*> refused[] = {
-        {"--lower-limit 12,5 f", "--lower-limit: \"12,5\" is not a number"},
-        {"--upper-limit abc f", "--upper-limit: \"abc\" is not a number"},
-        {"--nominal 1e f", "--nominal: \"1e\" is not a number"},
-        {"--upper-limit 12 --lower-limit 13 f", "--lower-limit must be below --upper-limit"},
-        {"--value-field 0 f", "--value-field takes a field number from 1, not \"0\""},
-        {"--value-field 2.5 f", "--value-field takes a field number from 1, not \"2.5\""}};
-    for (const auto& [line, message] : refused) {
-        try {
-            cli::parseOptions(wordsOf(line));
-            ADD_FAILURE() << line;
-        } catch (const cli::UsageError& error) {
-            EXPECT_STREQ(error.what(), message);
-        }
+    EXPECT_EQ(std::tuple(chosen.lowerLimit, chosen.upperLimit, chosen.nominal, chosen.valueField),
+              std::tuple(12.5, 13.0, -0.5, 3));
+    try {
+        cli::parseOptions({"--upper-limit", "12,5", "f"});
+        ADD_FAILURE();
+    } catch (const cli::UsageError& error) {
+        EXPECT_STREQ(error.what(), "--upper-limit: \"12,5\" is not a number");
     }
 }
 
