@@ -142,6 +142,10 @@ SummaryFigures ValueStatistics::figures() const {
     return f;
 }
 
+double HistogramBins::centre(std::size_t bin) const {
+    return asWritten((lower(bin) + upper(bin)) / 2);
+}
+
 std::size_t HistogramBins::binOf(double value) const {
     return static_cast<std::size_t>(std::upper_bound(innerEdges.begin(), innerEdges.end(), value) -
                                     innerEdges.begin());

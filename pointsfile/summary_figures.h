@@ -77,6 +77,8 @@ struct HistogramBins {
     std::size_t count() const { return innerEdges.size() + 1; }
     double lower(std::size_t bin) const { return bin == 0 ? minimum : innerEdges[bin - 1]; }
     double upper(std::size_t bin) const { return bin + 1 == count() ? maximum : innerEdges[bin]; }
+    // Midway, as the workbook holds it: the bin is beyond a limit when its centre is.
+    double centre(std::size_t bin) const;
     std::size_t binOf(double value) const;
 };
 

@@ -1,21 +1,19 @@
 #include "pointsfile/workbook_form.h"
 
-#include <xlsxwriter.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string_view>
-#include <utility>
-#include <vector>
 
-#include "pointsfile/c_library.h"
 #include "pointsfile/fields.h"
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/points_file.h"
 #include "pointsfile/row_sink.h"
 #include "pointsfile/utf8_path.h"
+#include "pointsfile/value_field.h"
+#include "pointsfile/workbook.h"
+#include "pointsfile/workbook_summary.h"
 
 namespace pointsfile {
 
@@ -63,109 +61,15 @@ private:
     std::int16_t m_number;
 };
 
-// One workbook being written. Whatever the library refuses throws FileError naming the workbook.
-class Workbook {
-public:
-    // Rows are written straight to temporary files, so memory stays flat however many points the
-    // gauge holds; the system's temporary folder is one the user may write. The workbook's file
-    // exists already, made empty by the sink.
-    explicit Workbook(const std::string& path) : m_path(path) {
-        const std::filesystem::path temporaryFolder = std::filesystem::temp_directory_path();
-        const std::optional<std::string> fileName = nameForCLibrary(pathOfUtf8(path));
-        m_temporaryFolder = nameForCLibrary(temporaryFolder).value_or("");
-        if (!fileName || m_temporaryFolder.empty()) {
-            fail(std::string(fileName ? "the temporary folder " + temporaryFolder.string() + ": "
-                                      : "") +
-                 "its name is outside the system's ANSI code page and it has no 8.3 short name");
-        }
-        lxw_workbook_options options{};
-        options.constant_memory = LXW_TRUE;
-        options.tmpdir = m_temporaryFolder.data();
-        m_workbook = workbook_new_opt(fileName->c_str(), &options);
-        check(m_workbook != nullptr ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED);
-    }
-    ~Workbook() {
-        if (m_workbook != nullptr) {
-            workbook_close(m_workbook);
-        }
-    }
-    Workbook(const Workbook&) = delete;
-    Workbook& operator=(const Workbook&) = delete;
-
-    // The library gives no sheet when it cannot make the sheet's temporary file.
-    lxw_worksheet* addSheet(const char* name) {
-        lxw_worksheet* sheet = workbook_add_worksheet(m_workbook, name);
-        check(sheet != nullptr ? LXW_NO_ERROR : LXW_ERROR_CREATING_TMPFILE);
-        return sheet;
-    }
-
-    // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent.
-    lxw_format* numberFormat(int decimals) {
-        const auto index = static_cast<std::size_t>(decimals);
-        if (index >= m_numberFormats.size()) {
-            m_numberFormats.resize(index + 1, nullptr);
-        }
-        if (m_numberFormats[index] == nullptr) {
-            m_numberFormats[index] = workbook_add_format(m_workbook);
-            const std::string pattern = decimals == 0 ? "0" : "0." + std::string(index, '0');
-            format_set_num_format(m_numberFormats[index], pattern.c_str());
-        }
-        return m_numberFormats[index];
-    }
-
-    lxw_format* boldFormat() {
-        if (m_bold == nullptr) {
-            m_bold = workbook_add_format(m_workbook);
-            format_set_bold(m_bold);
-        }
-        return m_bold;
-    }
-
-    void check(lxw_error error) const {
-        if (error != LXW_NO_ERROR) {
-            fail(lxw_strerror(error));
-        }
-    }
-
-    void close() {
-        const lxw_error error = workbook_close(std::exchange(m_workbook, nullptr));
-        check(error);
-    }
-
-private:
-    [[noreturn]] void fail(const std::string& reason) const {
-        throw FileError(m_path, reason, "write to");
-    }
-
-    // libxlsxwriter prints numbers with snprintf.
-    CNumericLocale m_numbersInC;
-    std::string m_path;
-    std::string m_temporaryFolder;
-    lxw_workbook* m_workbook = nullptr;
-    std::vector<lxw_format*> m_numberFormats;
-    lxw_format* m_bold = nullptr;
-};
-
-void writeText(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
-               std::string_view bytes, lxw_format* format = nullptr) {
-    book.check(worksheet_write_string(sheet, row, column, latin1ToUtf8(bytes).c_str(), format));
-}
-
-void writeNumber(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
-                 double value, lxw_format* format = nullptr) {
-    book.check(worksheet_write_number(sheet, row, column, value, format));
-}
-
 void writePoint(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, Section section,
                 std::string_view pointLine) {
-    writeText(book, sheet, row, 0, sectionName(section));
+    book.writeText(sheet, row, 0, sectionName(section));
     lxw_col_t column = 1;
     for (const std::string_view field : splitFields(pointLine)) {
         if (const std::optional<int> decimals = decimalPlaces(field)) {
-            writeNumber(book, sheet, row, column, numberValue(field),
-                        book.numberFormat(*decimals));
+            book.writeNumber(sheet, row, column, numberValue(field), book.numberFormat(*decimals));
         } else {
-            writeText(book, sheet, row, column, field);
+            book.writeText(sheet, row, column, field);
         }
         ++column;
     }
@@ -176,16 +80,16 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     worksheet_set_column(sheet, 1, 1, kValueColumnWidth, nullptr);
     lxw_row_t row = 0;
     const auto text = [&](std::string_view name, std::string_view value) {
-        writeText(book, sheet, row, 0, name);
+        book.writeText(sheet, row, 0, name);
         if (!value.empty()) {
-            writeText(book, sheet, row, 1, value);
+            book.writeText(sheet, row, 1, value);
         }
         ++row;
     };
     const auto number = [&](std::string_view name, std::optional<double> value) {
-        writeText(book, sheet, row, 0, name);
+        book.writeText(sheet, row, 0, name);
         if (value) {
-            writeNumber(book, sheet, row, 1, *value, book.numberFormat(0));
+            book.writeNumber(sheet, row, 1, *value, book.numberFormat(0));
         }
         ++row;
     };
@@ -195,9 +99,8 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Pressed at", record.pressedAt);
     text("Port", record.port);
     text("Device", record.device);
-    number("Baud rate", decimalPlaces(record.baudRate)
-                            ? std::optional(numberValue(record.baudRate))
-                            : std::nullopt);
+    number("Baud rate", decimalPlaces(record.baudRate) ? std::optional(numberValue(record.baudRate))
+                                                       : std::nullopt);
     text("Include Statistics", yesNo(record.includeStatistics));
     text("Include Deletes", yesNo(record.includeDeletes));
     text("Use Space Delimiters", yesNo(record.useSpaceDelimiters));
@@ -217,8 +120,12 @@ void createEmpty(FileTable& files, const std::string& path) {
 
 class WorkbookSink : public RowSink {
 public:
-    WorkbookSink(FileTable& files, const std::string& path)
-        : m_files(files), m_path(path), m_copyPath(workbookRowsCopyName(path)), m_copy(files) {
+    WorkbookSink(FileTable& files, const std::string& path, const SummaryChoices& summary)
+        : m_files(files),
+          m_path(path),
+          m_copyPath(workbookRowsCopyName(path)),
+          m_copy(files),
+          m_summary(summary) {
         // Proves the path can be written before the gauge is asked for anything; the empty file
         // goes again, so that a crash leaves no workbook a spreadsheet would call damaged.
         createEmpty(files, path);
@@ -231,6 +138,8 @@ public:
         m_copy.writeRow(pointLine);
         if (section == Section::Statistics) {
             ++m_statisticsRows;
+        } else {
+            m_memoryRows.add(pointLine);
         }
         m_widestRow = std::max(m_widestRow, splitFields(pointLine).size());
     }
@@ -242,8 +151,21 @@ public:
             // the short name of a file that exists.
             createEmpty(m_files, m_path);
             Workbook book(m_path);
-            writePoints(book);
+            // The sheets in the order of their tabs; each is written in one go, the Summary last,
+            // as it reads the figures the Points sheet's rows gave.
+            lxw_worksheet* const summarySheet = book.addSheet("Summary");
+            lxw_worksheet* const pointsSheet = book.addSheet("Points");
             writeRecord(book, book.addSheet("Download"), record);
+            WorkbookSummary summary(m_summary, m_memoryRows);
+            writePoints(book, pointsSheet, summary);
+            RowsCopyReader again(m_files, m_copyPath);
+            for (lxw_row_t row = 0; row < m_statisticsRows; ++row) {
+                again.nextLine();
+            }
+            const auto rows = static_cast<lxw_row_t>(m_copy.rowsWritten());
+            summary.write(book, summarySheet, pointsSheet,
+                          {m_statisticsRows + 1, rows - m_statisticsRows},
+                          [&again] { return again.nextLine(); });
             book.close();
         } catch (const FileError& error) {
             throw FileError(m_path, error.reason() + "; the rows are kept in " + m_copyPath,
@@ -254,8 +176,7 @@ public:
     }
 
 private:
-    void writePoints(Workbook& book) {
-        lxw_worksheet* sheet = book.addSheet("Points");
+    void writePoints(Workbook& book, lxw_worksheet* sheet, WorkbookSummary& summary) {
         const auto rows = static_cast<lxw_row_t>(m_copy.rowsWritten());
         const auto lastColumn = static_cast<lxw_col_t>(m_widestRow);
         worksheet_set_column(sheet, 0, 0, kSectionColumnWidth, nullptr);
@@ -263,9 +184,9 @@ private:
                              nullptr);
         worksheet_freeze_panes(sheet, 1, 0);
         book.check(worksheet_autofilter(sheet, 0, 0, rows, lastColumn));
-        writeText(book, sheet, 0, 0, "Section", book.boldFormat());
+        book.writeText(sheet, 0, 0, "Section", book.boldFormat());
         for (lxw_col_t column = 1; column <= lastColumn; ++column) {
-            writeText(book, sheet, 0, column, "Field " + std::to_string(column), book.boldFormat());
+            book.writeText(sheet, 0, column, "Field " + std::to_string(column), book.boldFormat());
         }
         RowsCopyReader reader(m_files, m_copyPath);
         lxw_row_t row = 1;
@@ -273,6 +194,9 @@ private:
              line = reader.nextLine(), ++row) {
             const Section section = row <= m_statisticsRows ? Section::Statistics : Section::Memory;
             writePoint(book, sheet, row, section, *line);
+            if (section == Section::Memory) {
+                summary.countRow(*line);
+            }
         }
     }
 
@@ -280,6 +204,8 @@ private:
     std::string m_path;
     std::string m_copyPath;
     PointsFile m_copy;
+    SummaryChoices m_summary;
+    ValueFieldTally m_memoryRows;
     lxw_row_t m_statisticsRows = 0;
     std::size_t m_widestRow = 0;
 };
@@ -291,8 +217,8 @@ std::string workbookRowsCopyName(const std::string& workbookPath) {
 }
 
 std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& path,
-                                          const SummaryChoices& /*summary*/) {
-    return std::make_unique<WorkbookSink>(files, path);
+                                          const SummaryChoices& summary) {
+    return std::make_unique<WorkbookSink>(files, path, summary);
 }
 
 }  // namespace pointsfile

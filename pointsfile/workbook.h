@@ -1,0 +1,55 @@
+#pragma once
+
+#include <xlsxwriter.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pointsfile/c_library.h"
+
+namespace pointsfile {
+
+// One workbook being written, for the workbook form's files alone: the one place besides them that
+// knows libxlsxwriter. Whatever the library refuses throws FileError naming the workbook.
+class Workbook {
+public:
+    // Rows are written straight to temporary files, so memory stays flat however many points the
+    // gauge holds; each sheet takes its rows in ascending order only. The workbook's file exists
+    // already, made empty by the sink.
+    explicit Workbook(const std::string& path);
+    ~Workbook();
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    // The sheets in the order their tabs show.
+    lxw_worksheet* addSheet(const char* name);
+    lxw_chart* addChart(std::uint8_t type);
+    lxw_format* addFormat();
+    void defineName(const std::string& name, const std::string& formula);
+
+    // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent.
+    lxw_format* numberFormat(int decimals);
+    lxw_format* boldFormat();
+
+    void writeText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, std::string_view bytes,
+                   lxw_format* format = nullptr);
+    void writeNumber(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, double value,
+                     lxw_format* format = nullptr);
+
+    void check(lxw_error error) const;
+    void close();
+
+private:
+    [[noreturn]] void fail(const std::string& reason) const;
+
+    // libxlsxwriter prints numbers with snprintf.
+    CNumericLocale m_numbersInC;
+    std::string m_path;
+    std::string m_temporaryFolder;
+    lxw_workbook* m_workbook = nullptr;
+    std::vector<lxw_format*> m_numberFormats;
+    lxw_format* m_bold = nullptr;
+};
+
+}  // namespace pointsfile
