@@ -3,18 +3,23 @@
 Usage (with Debian's /usr/bin/python3, which has openpyxl):
 
   spreadsheet_check.py xlsx BOOK.xlsx ROWS.txt [--statistics-rows N] [--record NAME=VALUE]...
+      [--lower-limit X] [--upper-limit Y] [--nominal Z] [--value-field N] [--recalc]
   spreadsheet_check.py csv FILE.csv ROWS.txt [--statistics-rows N] --decimal point|comma
   spreadsheet_check.py shown POINTS.csv ROWS.txt [--statistics-rows N]
 
 ROWS.txt holds the rows expected, as a points file with tabs holds them (CR LF after each, bytes
 above 127 read as Latin-1); its first N rows are statistics rows, the rest memory rows.
 
-xlsx: the sheets "Points" and "Download". Points: the header, then one row per expected row, the
+xlsx: the sheets "Summary" (the one the workbook opens on), "Points" and "Download". Points: the header, then one row per expected row, the
 section in column A, each field in a cell of its own: a decimal number as a number shown with the
 decimals it was sent with, anything else as the text sent. Download: the items' names in their
 order and the type of each value; "Rows written" against the Points sheet, "Pressed at" as local
 ISO 8601 with its offset, at most --max-age seconds old (default 600). --record NAME=VALUE checks an
 item's value as well ("--record Baud rate=9600", "--record Gauge version=" for an empty cell).
+Summary: see summary_check.py. --lower-limit, --upper-limit and --nominal give its input cells'
+starting values (left out: empty), --value-field the field its figures must be of (else the
+reader applies the value-field rule itself); memory rows that begin with "D" are deleted points,
+which never count. --recalc has LibreOffice recalculate it as well (about 10 s).
 
 csv: the byte-order mark, CR LF after every record, and the records as Python's csv module reads
 them: separator "," and decimal mark "." (--decimal point), or ";" and "," (--decimal comma).
@@ -178,16 +183,23 @@ def check_download(sheet, rows_written, records, max_age):
             fault(f"Download: {name!r} is {found!r}, expected {expected!r}")
 
 
-def check_workbook(path, rows, records, max_age):
+def check_workbook(path, rows, records, max_age, options):
+    """What was checked beyond the rows, or None."""
     import openpyxl  # Debian's python3-openpyxl
+
+    from summary_check import check_summary
 
     with open(path, "rb") as file:  # whatever its name: --format xlsx may name it .txt
         book = openpyxl.load_workbook(file)
-    if book.sheetnames != ["Points", "Download"]:
-        fault(f"the sheets are {book.sheetnames}, not ['Points', 'Download']")
-        return
+    sheets = ["Summary", "Points", "Download"]
+    if book.sheetnames != sheets:
+        fault(f"the sheets are {book.sheetnames}, not {sheets}")
+        return None
+    if book.active.title != "Summary":
+        fault(f"the workbook opens on {book.active.title!r}, not on the Summary")
     check_points(book["Points"], rows)
     check_download(book["Download"], len(rows), records, max_age)
+    return check_summary(path, rows, options, fault)
 
 
 def check_line_ends(text):
@@ -259,6 +271,17 @@ def main():
                         help="xlsx: the Download item NAME holds VALUE (repeatable)")
     parser.add_argument("--max-age", type=int, default=600, metavar="SECONDS",
                         help="xlsx: \"Pressed at\" at most this long ago (default 600)")
+    parser.add_argument("--lower-limit", type=float, metavar="X",
+                        help="xlsx: the Summary's lower limit starts as X (default: empty)")
+    parser.add_argument("--upper-limit", type=float, metavar="Y",
+                        help="xlsx: the Summary's upper limit starts as Y (default: empty)")
+    parser.add_argument("--nominal", type=float, metavar="Z",
+                        help="xlsx: the Summary's nominal starts as Z (default: empty)")
+    parser.add_argument("--value-field", type=int, metavar="N",
+                        help="xlsx: the Summary's figures are of Field N (default: the rule's)")
+    parser.add_argument("--recalc", action="store_true",
+                        help="xlsx: LibreOffice recalculates the Summary to the same figures, "
+                             "and follows new limits")
     parser.add_argument("--decimal", choices=["point", "comma"],
                         help="csv: the locale's decimal mark (required for csv)")
     options = parser.parse_args()
@@ -272,8 +295,9 @@ def main():
         records.append((name, value))
 
     rows = expected_rows(options.rows, options.statistics_rows)
+    summary = None
     if options.form == "xlsx":
-        check_workbook(options.file, rows, records, options.max_age)
+        summary = check_workbook(options.file, rows, records, options.max_age, options)
     elif options.form == "csv":
         check_csv(options.file, rows, options.decimal)
     else:
@@ -282,7 +306,8 @@ def main():
         for message in faults:
             print(f"spreadsheet_check: {options.file}: {message}", file=sys.stderr)
         return 1
-    print(f"spreadsheet_check: {options.file}: {len(rows)} rows as expected")
+    print(f"spreadsheet_check: {options.file}: {len(rows)} rows as expected" +
+          (f"; {summary}" if summary else ""))
     return 0
 
 
