@@ -8,175 +8,31 @@
 #include "pointsfile/fields.h"
 #include "pointsfile/summary_formulas.h"
 #include "pointsfile/workbook_charts.h"
+#include "pointsfile/workbook_summary_cells.h"
 
 namespace pointsfile {
 
 namespace {
 
-constexpr lxw_col_t kLabelColumn = 0;
-constexpr lxw_col_t kFigureColumn = 1;
+using namespace summary_layout;
+
 constexpr double kLabelColumnWidth = 24;
 // Room for the longest text a figure can show ("needs LSL below USL") beside a number.
 constexpr double kFigureColumnWidth = 22;
-constexpr int kMostDecimals = 15;
-
-// Where the figures stand, rows counted from 0; a blank row between groups.
-enum SummaryRow : lxw_row_t {
-    kTitleRow = 0,
-    kHintRow = 1,
-    kLowerRow = 3,
-    kUpperRow,
-    kNominalRow,
-    kFieldRow = 7,
-    kUnitRow,
-    kCountRow = 10,
-    kMeanRow,
-    kDeviationRow,
-    kMinimumRow,
-    kMaximumRow,
-    kRangeRow,
-    kMovingRangeRow = 17,
-    kSigmaRow,
-    kCpRow = 20,
-    kCpkRow,
-    kPpRow,
-    kPpkRow,
-    kBelowRow = 25,
-    kAboveRow,
-    kOutRow,
-    kShareRow,
-    kLclRow = 30,
-    kUclRow,
-};
-
-// The helper cells the charts and the moving range read, right of the charts, from row 1 down:
-// the counted values in order, the run chart's level lines, the histogram's bins.
-constexpr lxw_col_t kPointColumn = 15;
-constexpr lxw_col_t kValueColumn = 16;
-constexpr lxw_col_t kLevelNameColumn = 18;
-constexpr lxw_col_t kLevelFromColumn = 19;
-constexpr lxw_col_t kLevelStartColumn = 21;
-constexpr lxw_col_t kBinColumn = 24;
-constexpr lxw_col_t kBinFromColumn = 25;
-constexpr lxw_col_t kBinToColumn = 26;
-constexpr lxw_col_t kBinCentreColumn = 27;
-constexpr lxw_col_t kBinCountColumn = 28;
-constexpr lxw_col_t kBinInColumn = 29;
-constexpr lxw_col_t kBinOutColumn = 30;
 
 // The Points sheet's column of the field that marks a deleted point ("D5").
 constexpr lxw_col_t kFirstFieldColumn = 1;
 
-constexpr lxw_color_t kInputFill = 0xFFCC99;
-constexpr lxw_color_t kInputFont = 0x3F3F76;
-constexpr lxw_color_t kInputBorder = 0x7F7F7F;
-constexpr lxw_color_t kHintFont = 0x595959;
 constexpr lxw_color_t kBeyondFill = 0xFFC7CE;
 constexpr lxw_color_t kBeyondFont = 0x9C0006;
 
 // What a spreadsheet shows in a helper cell that hides a chart's line.
 constexpr std::string_view kNotAvailable = "#N/A";
 
-std::string cell(lxw_row_t row, lxw_col_t column, bool fixed = true, bool fixedColumn = true) {
-    char name[LXW_MAX_CELL_NAME_LENGTH];
-    lxw_rowcol_to_cell_abs(name, row, column, fixed, fixedColumn);
-    return name;
-}
-
-std::string relativeCell(lxw_row_t row, lxw_col_t column) {
-    return cell(row, column, false, false);
-}
-
-std::string range(lxw_row_t firstRow, lxw_col_t column, lxw_row_t lastRow) {
-    return cell(firstRow, column) + ":" + cell(lastRow, column);
-}
-
 // The field's name on the Points sheet's header.
 std::string fieldName(int field) {
     return "Field " + std::to_string(field);
 }
-
-// The Summary's cells and their looks. Rows must come in ascending order.
-class SummaryCells {
-public:
-    SummaryCells(Workbook& book, lxw_worksheet* sheet, int decimals)
-        : fine(book.numberFormat(std::min(decimals + 2, kMostDecimals))),
-          asSent(book.numberFormat(decimals)),
-          ratio(book.numberFormat(2)),
-          count(book.numberFormat(0)),
-          share(book.addFormat()),
-          title(book.addFormat()),
-          hint(book.addFormat()),
-          m_book(book),
-          m_sheet(sheet),
-          m_input(book.addFormat()) {
-        format_set_num_format(share, "0.00%");
-        format_set_bold(title);
-        format_set_font_size(title, 14);
-        format_set_italic(hint);
-        format_set_font_color(hint, kHintFont);
-        format_set_bg_color(m_input, kInputFill);
-        format_set_font_color(m_input, kInputFont);
-        format_set_border(m_input, LXW_BORDER_THIN);
-        format_set_border_color(m_input, kInputBorder);
-    }
-
-    void text(lxw_row_t row, lxw_col_t column, std::string_view text,
-              lxw_format* format = nullptr) {
-        m_book.writeText(m_sheet, row, column, text, format);
-    }
-    void number(lxw_row_t row, lxw_col_t column, double value) {
-        m_book.writeNumber(m_sheet, row, column, value);
-    }
-
-    // With its result: a spreadsheet that does not recalculate on opening shows that.
-    void formula(lxw_row_t row, lxw_col_t column, const std::string& formula, const Figure& result,
-                 lxw_format* format = nullptr) {
-        const std::string written = "=" + formula;
-        m_book.check(result.value
-                         ? worksheet_write_formula_num(m_sheet, row, column, written.c_str(),
-                                                       format, *result.value)
-                         : worksheet_write_formula_str(m_sheet, row, column, written.c_str(),
-                                                       format, std::string(result.whyNot).c_str()));
-    }
-
-    // A cell for the engineer to edit: shaded, and taking numbers only.
-    void input(lxw_row_t row, std::string_view label, std::optional<double> value) {
-        text(row, kLabelColumn, label);
-        if (value) {
-            m_book.writeNumber(m_sheet, row, kFigureColumn, *value, m_input);
-        } else {
-            m_book.check(worksheet_write_blank(m_sheet, row, kFigureColumn, m_input));
-        }
-        std::string name(label);
-        std::string message =
-            "A number, or empty for none. Every figure, line, bar and colour follows it.";
-        std::string refusal = "Type a number, or leave the cell empty.";
-        lxw_data_validation numbers{};
-        numbers.validate = LXW_VALIDATION_TYPE_DECIMAL;
-        numbers.criteria = LXW_VALIDATION_CRITERIA_BETWEEN;
-        numbers.minimum_number = -1e300;
-        numbers.maximum_number = 1e300;
-        numbers.input_title = name.data();
-        numbers.input_message = message.data();
-        numbers.error_title = name.data();
-        numbers.error_message = refusal.data();
-        m_book.check(worksheet_data_validation_cell(m_sheet, row, kFigureColumn, &numbers));
-    }
-
-    lxw_format* const fine;
-    lxw_format* const asSent;
-    lxw_format* const ratio;
-    lxw_format* const count;
-    lxw_format* const share;
-    lxw_format* const title;
-    lxw_format* const hint;
-
-private:
-    Workbook& m_book;
-    lxw_worksheet* m_sheet;
-    lxw_format* m_input;
-};
 
 // One row of the figures' table.
 struct TableRow {
