@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -56,23 +59,51 @@ bool attachToComOne(app::Form1& window) {
     return window.lblPortConfigured->text() == kValidPort;
 }
 
+// Types the texts into the Tolerance Limits dialog and presses OK; false when it stays open.
+bool typeLimits(app::Form1& window, const QStringList& texts) {
+    bool taken = false;
+    QTimer::singleShot(0, &window, [&texts, &taken] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        const char* const fields[] = {"txtLowerLimit", "txtUpperLimit", "txtNominal"};
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            dialog->findChild<QLineEdit*>(QLatin1String(fields[i]))->setText(texts[i]);
+        }
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        taken = !dialog->isVisible();
+        if (!taken) {
+            static_cast<QDialog*>(dialog)->reject();
+        }
+    });
+    window.ToleranceLimitsMenu->trigger();
+    return taken;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QStringList arguments = QApplication::arguments().mid(1);
     QString type;
-    if (arguments.size() == 5 && arguments.front() == QStringLiteral("--type")) {
-        type = arguments.at(1);
+    QStringList limits;
+    while (arguments.size() > 3 && (arguments.front() == QStringLiteral("--type") ||
+                                    arguments.front() == QStringLiteral("--limits"))) {
+        if (arguments.front() == QStringLiteral("--type")) {
+            type = arguments.at(1);
+        } else {
+            limits = arguments.at(1).split(QLatin1Char(':'));
+        }
         arguments.remove(0, 2);
     }
-    if (arguments.size() != 3) {
+    if (arguments.size() != 3 || (!limits.isEmpty() && limits.size() != 3)) {
         std::fputs(
-            "Usage: qorb-offscreen-demo [--type EXTENSION] PROGRAM_FOLDER POINTS_FILE PICTURE\n"
+            "Usage: qorb-offscreen-demo [--type EXTENSION] [--limits LOWER:UPPER:NOMINAL]\n"
+            "                           PROGRAM_FOLDER POINTS_FILE PICTURE\n"
             "Opens the window with PROGRAM_FOLDER as its folder (avrbl.txt and the com1 link),\n"
             "transfers the gauge's memory on Com 1 into POINTS_FILE and saves a picture of the\n"
             "window to PICTURE (PNG). With --type (txt, xlsx, csv), the save dialog's file type\n"
-            "for that extension is chosen before the name, which then needs no extension.\n",
+            "for that extension is chosen before the name, which then needs no extension. With\n"
+            "--limits, the three texts are typed into Options > Tolerance Limits... first (an\n"
+            "empty one for none), as the operator types them, in the locale's decimal mark.\n",
             stderr);
         return kExitUsage;
     }
@@ -95,6 +126,10 @@ int main(int argc, char** argv) {
         return kExitFailure;
     }
 
+    if (!limits.isEmpty() && !typeLimits(window, limits)) {
+        fail(QStringLiteral("the Tolerance Limits dialog did not take ") + limits.join(' '));
+        return kExitFailure;
+    }
     window.chkIncludeStatistics->setChecked(true);
     window.chkIncludeDeletedItem->setChecked(false);
     window.CheckUseSpaceDelimiters->setChecked(false);
