@@ -1,7 +1,8 @@
 // What the workbook and the CSV cost against the points file: each form alone in this process
-// (its rows, then its end, where the workbook is written from its rows' copy), then qorb-download
-// on the simulated gauge at the line pace into each form, ROUNDS times (the argument, default 1;
-// 0 runs none): wall time, CPU time, peak resident memory and file size.
+// (its rows, then its end, where the workbook is written from its rows' copy, Summary and charts
+// included), then qorb-download on the simulated gauge at the line pace into each form, ROUNDS
+// times (the argument, default 1; 0 runs none): wall time, CPU time, peak resident memory and file
+// size. The workbook is written with tolerance limits, so its Summary has every figure to compute.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -24,6 +25,12 @@ namespace {
 constexpr int kFullMemory = 32767;
 constexpr int kBaud = 115200;
 constexpr double kWorkbookTarget = 1.10;  // at most 10 % over the points file's time
+// Within the simulated gauge's values (12.0000 to 12.6972), so that points fall on both sides.
+constexpr double kLowerLimit = 12.1;
+constexpr double kUpperLimit = 12.6;
+constexpr double kNominal = 12.35;
+const std::vector<std::string> kLimitOptions = {"--lower-limit", "12.1",      "--upper-limit",
+                                                "12.6",          "--nominal", "12.35"};
 
 struct FormRun : bench::DownloadRun {
     std::uintmax_t fileBytes = 0;
@@ -35,10 +42,15 @@ FormRun download(int points, const std::string& name) {
     testsupport::SimProcess sim(
         {"--baud", std::to_string(kBaud), "--memory", std::to_string(points)});
     const std::string file = folder.file(name);
+    std::vector<std::string> arguments = {
+        "--port",  sim.ptyPath(), "--baud", std::to_string(kBaud), "--no-statistics", "--deletes",
+        "--quiet", "--pace",      "line"};
+    if (pointsfile::formOfName(name) == pointsfile::Form::Workbook) {
+        arguments.insert(arguments.end(), kLimitOptions.begin(), kLimitOptions.end());
+    }
+    arguments.push_back(file);
     FormRun run;
-    static_cast<bench::DownloadRun&>(run) =
-        bench::runDownload({"--port", sim.ptyPath(), "--baud", std::to_string(kBaud),
-                            "--no-statistics", "--deletes", "--quiet", "--pace", "line", file});
+    static_cast<bench::DownloadRun&>(run) = bench::runDownload(arguments);
     std::error_code missing;
     run.fileBytes = std::filesystem::file_size(file, missing);
     return run;
@@ -64,7 +76,8 @@ struct SinkTimes {
 
 // The form alone, in this process, without the line: the cost of its rows and of its end.
 SinkTimes timeSink(pointsfile::Form form, const std::string& name,
-                   const std::vector<std::string>& points) {
+                   const std::vector<std::string>& points,
+                   const pointsfile::SummaryChoices& summary) {
     testsupport::TempFolder folder;
     pointsfile::FileTable files;
     SinkTimes times;
@@ -77,6 +90,7 @@ SinkTimes timeSink(pointsfile::Form form, const std::string& name,
     };
     pointsfile::OutputChoices choices;
     choices.form = form;
+    choices.summary = summary;
     const auto sink = pointsfile::openRowSink(files, folder.file(name), choices);
     for (const std::string& point : points) {
         sink->writeRow(pointsfile::Section::Memory, point, point);
@@ -92,15 +106,28 @@ SinkTimes timeSink(pointsfile::Form form, const std::string& name,
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The end of a workbook transfer, the one cost the line does not hide, measured alone.
+    // The end of a workbook transfer, the one cost the line does not hide, measured alone: the
+    // Points sheet, the Summary with its helper cells and charts, the Download sheet.
     const std::vector<std::string> points = gaugesim::generatedMemoryPoints(kFullMemory);
     std::printf("the forms alone, %d rows, no line:\n", kFullMemory);
-    for (const auto& [form, name] : {std::pair{pointsfile::Form::Text, "points.txt"},
-                                     {pointsfile::Form::Csv, "points.csv"},
-                                     {pointsfile::Form::Workbook, "points.xlsx"}}) {
-        const SinkTimes times = timeSink(form, name, points);
-        std::printf("  %-12s rows %7.3f s (%5.1f us a row), end %7.3f s\n", name, times.rows,
-                    1e6 * times.rows / kFullMemory, times.close);
+    const pointsfile::SummaryChoices limits{kLowerLimit, kUpperLimit, kNominal, {}};
+    // A value field that holds no number leaves the Summary one line: what the figures cost.
+    const pointsfile::SummaryChoices noFigures{{}, {}, {}, 9};
+    const struct {
+        pointsfile::Form form;
+        const char* name;
+        pointsfile::SummaryChoices summary;
+        const char* what;
+    } forms[] = {{pointsfile::Form::Text, "points.txt", {}, ""},
+                 {pointsfile::Form::Csv, "points.csv", {}, ""},
+                 {pointsfile::Form::Workbook, "points.xlsx", limits,
+                  " (the workbook written: Summary with limits, charts)"},
+                 {pointsfile::Form::Workbook, "points.xlsx", noFigures,
+                  " (the same without the Summary's figures and charts)"}};
+    for (const auto& form : forms) {
+        const SinkTimes times = timeSink(form.form, form.name, points, form.summary);
+        std::printf("  %-12s rows %7.3f s (%5.1f us a row), end %7.3f s%s\n", form.name, times.rows,
+                    1e6 * times.rows / kFullMemory, times.close, form.what);
     }
 
     // Several rounds spread a machine busy for a while over every form; 0 runs none.
@@ -113,8 +140,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    std::printf("%d memory points at %d baud, --pace line, %d round(s):\n", kFullMemory, kBaud,
-                rounds);
+    std::printf(
+        "%d memory points at %d baud, --pace line, %d round(s); the workbook with limits "
+        "%.1f and %.1f:\n",
+        kFullMemory, kBaud, rounds, kLowerLimit, kUpperLimit);
     // Each round starts with another form, so that no form always meets the machine first.
     const std::array<const char*, 3> names = {"points.txt", "points.xlsx", "points.csv"};
     FormRun book;
