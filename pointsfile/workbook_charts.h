@@ -24,7 +24,7 @@ struct ChartPlaces {
 };
 
 // The run chart and the histogram beside the Summary's figures, both reading the helper cells, so
-// that they follow every edit. `valueTitle` names the value axis ("Field 2 (mm)").
+// that they follow every edit. `valueTitle`, in UTF-8, names the value axis ("Field 2 (mm)").
 void insertCharts(Workbook& book, const ChartPlaces& places, lxw_row_t points,
                   const std::string& valueTitle, int decimals);
 

@@ -298,7 +298,7 @@ void WorkbookSummary::write(
         book,
         {summary, kPointColumn, kValueColumn, kLevelNameColumn, kLevelFromColumn, kLevelStartColumn,
          levelRows, kBinCentreColumn, kBinInColumn, kBinOutColumn, binRows},
-        n, valueField + (unit.empty() ? "" : " (" + unit + ")"), decimals);
+        n, latin1ToUtf8(valueField + (unit.empty() ? "" : " (" + unit + ")")), decimals);
     if (block.rows > 0) {
         markBeyondLimits(book, points, block, static_cast<lxw_col_t>(*m_field));
     }
