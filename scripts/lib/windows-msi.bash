@@ -46,8 +46,8 @@ build_msi() {  # build_msi FOLDER VERSION MSI
         cd "$work"
         # The window's program is in the .wxs itself: its shortcut names it.
         find program/ -type f ! -path program/QORB_Memory_To_File.exe | LC_ALL=C sort |
-            wixl-heat --var var.SourceDir --directory-ref INSTALLDIR --component-group ProgramFiles \
-                --win64 -p program/ >files.wxs
+            wixl-heat --var var.SourceDir --directory-ref INSTALLDIR \
+                --component-group ProgramFiles --win64 -p program/ >files.wxs
         wixl --arch x64 -D SourceDir=program -D Win64=yes -D Icon=qorb.ico \
             -D ProductVersion="$product_version" -D ProgramVersion="$2" -o "$msi" \
             "$checkout/packaging/windows/qorb-memory-to-file.wxs" files.wxs
