@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "app/form1.h"
@@ -62,11 +63,15 @@ bool attachToComOne(app::Form1& window) {
 // Types the texts into the Tolerance Limits dialog and presses OK; false when it stays open.
 bool typeLimits(app::Form1& window, const QStringList& texts) {
     bool taken = false;
-    QTimer::singleShot(0, &window, [&texts, &taken] {
+    // Fires inside the dialog's own event loop, once the menu entry has opened it.
+    QTimer typing;
+    typing.setSingleShot(true);
+    QObject::connect(&typing, &QTimer::timeout, [&texts, &taken] {
         QWidget* dialog = QApplication::activeModalWidget();
         const char* const fields[] = {"txtLowerLimit", "txtUpperLimit", "txtNominal"};
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            dialog->findChild<QLineEdit*>(QLatin1String(fields[i]))->setText(texts[i]);
+        for (std::size_t i = 0; i < std::size(fields); ++i) {
+            dialog->findChild<QLineEdit*>(QLatin1String(fields[i]))
+                ->setText(texts.value(static_cast<qsizetype>(i)));
         }
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         taken = !dialog->isVisible();
@@ -74,6 +79,7 @@ bool typeLimits(app::Form1& window, const QStringList& texts) {
             static_cast<QDialog*>(dialog)->reject();
         }
     });
+    typing.start(0);
     window.ToleranceLimitsMenu->trigger();
     return taken;
 }
