@@ -123,8 +123,9 @@ def check_points(sheet, rows):
     if sheet.max_row != len(rows) + 1 or sheet.max_column > width + 1:
         fault(f"Points: {sheet.max_row - 1} rows of {sheet.max_column} columns, expected "
               f"{len(rows)} rows of {width + 1}")
-    for number, (section, fields) in enumerate(rows, start=2):
-        cells = sheet[number]
+    # One pass over the rows: asking for a row by its number measures the sheet every time.
+    sheet_rows = sheet.iter_rows(min_row=2, max_row=len(rows) + 1, max_col=width + 1)
+    for number, ((section, fields), cells) in enumerate(zip(rows, sheet_rows), start=2):
         check_field(f"Points!A{number}", cells[0], section)
         for column, field in enumerate(fields, start=1):
             where = f"Points!{cells[column].column_letter}{number}"
