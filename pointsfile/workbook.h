@@ -2,6 +2,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pointsfile/summary_choices.h"
 #include "pointsfile/summary_figures.h"
