@@ -63,10 +63,13 @@ lxw_format* Workbook::numberFormat(int decimals) {
     }
     if (m_numberFormats[index] == nullptr) {
         m_numberFormats[index] = addFormat();
-        const std::string pattern = decimals == 0 ? "0" : "0." + std::string(index, '0');
-        format_set_num_format(m_numberFormats[index], pattern.c_str());
+        format_set_num_format(m_numberFormats[index], decimalsPattern(decimals).c_str());
     }
     return m_numberFormats[index];
+}
+
+std::string Workbook::decimalsPattern(int decimals) {
+    return decimals <= 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
 }
 
 lxw_format* Workbook::boldFormat() {

@@ -31,6 +31,7 @@ public:
 
     // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent.
     lxw_format* numberFormat(int decimals);
+    static std::string decimalsPattern(int decimals);
     lxw_format* boldFormat();
 
     void writeText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, std::string_view bytes,

@@ -20,10 +20,6 @@ constexpr lxw_color_t kMeanColour = 0x00B050;
 constexpr lxw_color_t kControlColour = 0xED7D31;
 constexpr lxw_color_t kInToleranceColour = 0x5B9BD5;
 
-std::string numberFormat(int decimals) {
-    return decimals <= 0 ? "0" : "0." + std::string(std::size_t(decimals), '0');
-}
-
 void place(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, lxw_chart* chart) {
     lxw_chart_options options{};
     options.x_scale = kChartWidthScale;
@@ -72,7 +68,7 @@ void runChart(Workbook& book, const ChartPlaces& at, lxw_row_t points,
     chart_axis_set_min(chart->x_axis, 1);
     chart_axis_set_max(chart->x_axis, std::max<lxw_row_t>(points, 2));
     chart_axis_set_name(chart->y_axis, valueTitle.c_str());
-    chart_axis_set_num_format(chart->y_axis, numberFormat(decimals).c_str());
+    chart_axis_set_num_format(chart->y_axis, Workbook::decimalsPattern(decimals).c_str());
     chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
     place(book, at.sheet, kRunChartRow, chart);
 }
@@ -97,8 +93,8 @@ void histogram(Workbook& book, const ChartPlaces& at, const std::string& valueTi
     chart_set_series_overlap(chart, 100);
     chart_set_series_gap(chart, 10);
     chart_axis_set_name(chart->x_axis, valueTitle.c_str());
-    chart_axis_set_num_format(chart->x_axis,
-                              numberFormat(std::min(decimals + 1, kMostDecimals)).c_str());
+    chart_axis_set_num_format(
+        chart->x_axis, Workbook::decimalsPattern(std::min(decimals + 1, kMostDecimals)).c_str());
     chart_axis_set_name(chart->y_axis, "Points");
     chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
     place(book, at.sheet, kHistogramRow, chart);

@@ -11,6 +11,15 @@ constexpr lxw_color_t kInputFont = 0x3F3F76;
 constexpr lxw_color_t kInputBorder = 0x7F7F7F;
 constexpr lxw_color_t kHintFont = 0x595959;
 
+// A figure's look: its number pattern, and right-aligned, so that the text of a figure that cannot
+// be computed lines up with the numbers.
+lxw_format* figureFormat(Workbook& book, const std::string& pattern) {
+    lxw_format* const format = book.addFormat();
+    format_set_num_format(format, pattern.c_str());
+    format_set_align(format, LXW_ALIGN_RIGHT);
+    return format;
+}
+
 }  // namespace
 
 std::string cell(lxw_row_t row, lxw_col_t column, bool fixedRow, bool fixedColumn) {
@@ -28,17 +37,16 @@ std::string range(lxw_row_t firstRow, lxw_col_t column, lxw_row_t lastRow) {
 }
 
 SummaryCells::SummaryCells(Workbook& book, lxw_worksheet* sheet, int decimals)
-    : fine(book.numberFormat(std::min(decimals + 2, kMostDecimals))),
-      asSent(book.numberFormat(decimals)),
-      ratio(book.numberFormat(2)),
-      count(book.numberFormat(0)),
-      share(book.addFormat()),
+    : fine(figureFormat(book, Workbook::decimalsPattern(std::min(decimals + 2, kMostDecimals)))),
+      asSent(figureFormat(book, Workbook::decimalsPattern(decimals))),
+      ratio(figureFormat(book, Workbook::decimalsPattern(2))),
+      count(figureFormat(book, Workbook::decimalsPattern(0))),
+      share(figureFormat(book, "0.00%")),
       title(book.addFormat()),
       hint(book.addFormat()),
       m_book(book),
       m_sheet(sheet),
       m_input(book.addFormat()) {
-    format_set_num_format(share, "0.00%");
     format_set_bold(title);
     format_set_font_size(title, 14);
     format_set_italic(hint);
