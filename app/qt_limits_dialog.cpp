@@ -7,8 +7,10 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/qt_output_label.h"
 #include "pointsfile/tolerance_limits.h"
@@ -21,14 +23,12 @@ constexpr const char* kTitle = "Tolerance Limits";
 
 struct Field {
     const char* objectName;
-    const char* caption;
-    // How a refusal names it: the caption without its colon.
-    const char* name;
+    // As the workbook's Summary calls it, and a refusal names it; its caption adds a colon.
+    std::string_view name;
 };
-constexpr std::array<Field, 3> kFields{
-    {{"txtLowerLimit", "Lower limit (LSL):", "Lower limit (LSL)"},
-     {"txtUpperLimit", "Upper limit (USL):", "Upper limit (USL)"},
-     {"txtNominal", "Nominal:", "Nominal"}}};
+constexpr std::array<Field, 3> kFields{{{"txtLowerLimit", pointsfile::kLowerLimitLabel},
+                                        {"txtUpperLimit", pointsfile::kUpperLimitLabel},
+                                        {"txtNominal", pointsfile::kNominalLabel}}};
 
 // The user's own mark, which QLocale() gives unless a default was set.
 std::string decimalMark() {
@@ -46,7 +46,8 @@ LimitsDialog::LimitsDialog(const pointsfile::SummaryChoices& current, QWidget* p
     const std::array<std::optional<double>, 3> values{current.lowerLimit, current.upperLimit,
                                                       current.nominal};
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        auto* caption = new QLabel(QLatin1String(kFields[i].caption), this);
+        auto* caption = new QLabel(
+            QLatin1String(kFields[i].name.data(), qsizetype(kFields[i].name.size())) + u':', this);
         auto* field = new QLineEdit(this);
         field->setObjectName(QLatin1String(kFields[i].objectName));
         // The field's label is what a screen reader calls it.

@@ -7,6 +7,11 @@
 
 namespace pointsfile {
 
+// What the Summary's input cells and the window's Tolerance Limits dialog call the three values.
+inline constexpr std::string_view kLowerLimitLabel = "Lower limit (LSL)";
+inline constexpr std::string_view kUpperLimitLabel = "Upper limit (USL)";
+inline constexpr std::string_view kNominalLabel = "Nominal";
+
 // One value as typed, and the name a refusal calls it by ("--lower-limit", "Lower limit (LSL)").
 struct LimitText {
     std::string_view name;

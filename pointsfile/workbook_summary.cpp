@@ -7,6 +7,7 @@
 
 #include "pointsfile/fields.h"
 #include "pointsfile/summary_formulas.h"
+#include "pointsfile/tolerance_limits.h"
 #include "pointsfile/workbook_charts.h"
 #include "pointsfile/workbook_summary_cells.h"
 
@@ -251,11 +252,11 @@ void WorkbookSummary::write(
                        "Edit the shaded limits: every figure, line, bar and colour follows.",
                        cells.hint);
         } else if (row == kLowerRow) {
-            cells.input(row, "Lower limit (LSL)", m_choices.lowerLimit);
+            cells.input(row, kLowerLimitLabel, m_choices.lowerLimit);
         } else if (row == kUpperRow) {
-            cells.input(row, "Upper limit (USL)", m_choices.upperLimit);
+            cells.input(row, kUpperLimitLabel, m_choices.upperLimit);
         } else if (row == kNominalRow) {
-            cells.input(row, "Nominal", m_choices.nominal);
+            cells.input(row, kNominalLabel, m_choices.nominal);
         } else if (row == kFieldRow) {
             cells.text(row, kLabelColumn, "Value field");
             cells.text(row, kFigureColumn, valueField);
