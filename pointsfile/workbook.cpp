@@ -1,5 +1,6 @@
 #include "pointsfile/workbook.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -69,7 +70,11 @@ lxw_format* Workbook::numberFormat(int decimals) {
 }
 
 std::string Workbook::decimalsPattern(int decimals) {
-    return decimals <= 0 ? "0" : "0." + std::string(static_cast<std::size_t>(decimals), '0');
+    constexpr int kMostDecimals = 15;
+    if (decimals <= 0) {
+        return "0";
+    }
+    return "0." + std::string(static_cast<std::size_t>(std::min(decimals, kMostDecimals)), '0');
 }
 
 lxw_format* Workbook::boldFormat() {

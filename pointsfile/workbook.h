@@ -29,7 +29,8 @@ public:
     lxw_format* addFormat();
     void defineName(const std::string& name, const std::string& formula);
 
-    // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent.
+    // "0", "0.0", "0.00" ...: a number shows the decimals the gauge sent. No more than 15: a
+    // spreadsheet's number holds no more digits than that.
     lxw_format* numberFormat(int decimals);
     static std::string decimalsPattern(int decimals);
     lxw_format* boldFormat();

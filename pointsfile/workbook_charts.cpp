@@ -12,7 +12,6 @@ constexpr lxw_row_t kRunChartRow = 0;
 constexpr lxw_row_t kHistogramRow = 17;
 constexpr double kChartWidthScale = 1.6;
 constexpr double kChartHeightScale = 1.1;
-constexpr int kMostDecimals = 15;
 
 constexpr lxw_color_t kValueColour = 0x1F4E79;
 constexpr lxw_color_t kLimitColour = 0xC00000;
@@ -93,8 +92,7 @@ void histogram(Workbook& book, const ChartPlaces& at, const std::string& valueTi
     chart_set_series_overlap(chart, 100);
     chart_set_series_gap(chart, 10);
     chart_axis_set_name(chart->x_axis, valueTitle.c_str());
-    chart_axis_set_num_format(
-        chart->x_axis, Workbook::decimalsPattern(std::min(decimals + 1, kMostDecimals)).c_str());
+    chart_axis_set_num_format(chart->x_axis, Workbook::decimalsPattern(decimals + 1).c_str());
     chart_axis_set_name(chart->y_axis, "Points");
     chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
     place(book, at.sheet, kHistogramRow, chart);

@@ -210,7 +210,7 @@ void WorkbookSummary::write(
     const auto n = static_cast<lxw_row_t>(figures.points);
     const std::string valueField = fieldName(*m_field);
     const std::string unit = m_unitsDiffer ? "" : m_unit.value_or("");
-    const int decimals = std::min(m_numbers.mostDecimals, kMostDecimals);
+    const int decimals = m_numbers.mostDecimals;
     defineNames(book, n);
     SummaryCells cells(book, summary, decimals);
     const std::vector<TableRow> table = figuresTable(figures, n, cells);

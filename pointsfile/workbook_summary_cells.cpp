@@ -1,7 +1,5 @@
 #include "pointsfile/workbook_summary_cells.h"
 
-#include <algorithm>
-
 namespace pointsfile::summary_layout {
 
 namespace {
@@ -37,7 +35,7 @@ std::string range(lxw_row_t firstRow, lxw_col_t column, lxw_row_t lastRow) {
 }
 
 SummaryCells::SummaryCells(Workbook& book, lxw_worksheet* sheet, int decimals)
-    : fine(figureFormat(book, Workbook::decimalsPattern(std::min(decimals + 2, kMostDecimals)))),
+    : fine(figureFormat(book, Workbook::decimalsPattern(decimals + 2))),
       asSent(figureFormat(book, Workbook::decimalsPattern(decimals))),
       ratio(figureFormat(book, Workbook::decimalsPattern(2))),
       count(figureFormat(book, Workbook::decimalsPattern(0))),

@@ -11,7 +11,6 @@ namespace pointsfile::summary_layout {
 
 inline constexpr lxw_col_t kLabelColumn = 0;
 inline constexpr lxw_col_t kFigureColumn = 1;
-inline constexpr int kMostDecimals = 15;
 
 // Where the figures stand, rows counted from 0; a blank row between groups.
 enum SummaryRow : lxw_row_t {
