@@ -39,11 +39,10 @@ std::optional<double> countedValue(std::string_view pointLine, int field) {
     return numberValue(fields[index]);
 }
 
-void ValueFieldTally::add(std::string_view pointLine) {
+void ValueFieldTally::add(std::string_view pointLine, const std::vector<std::string_view>& fields) {
     if (isDeletedPoint(pointLine)) {
         return;
     }
-    const std::vector<std::string_view> fields = splitFields(pointLine);
     if (m_fields.size() < fields.size()) {
         m_fields.resize(fields.size());
     }

@@ -25,7 +25,8 @@ struct FieldNumbers {
 // its histogram laid out, before the rows are read back.
 class ValueFieldTally {
 public:
-    void add(std::string_view pointLine);
+    // The row and its fields as splitFields gives them, which its writer has split already.
+    void add(std::string_view pointLine, const std::vector<std::string_view>& fields);
 
     // The field in which the most rows hold a number with decimals, a tie going to the leftmost;
     // where none has decimals (a gauge that counts), the field in which the most rows hold a

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "pointsfile/fields.h"
 #include "pointsfile/file_error.h"
@@ -136,12 +137,13 @@ public:
 
     void writeRow(Section section, std::string_view pointLine, std::string_view /*row*/) override {
         m_copy.writeRow(pointLine);
+        const std::vector<std::string_view> fields = splitFields(pointLine);
         if (section == Section::Statistics) {
             ++m_statisticsRows;
         } else {
-            m_memoryRows.add(pointLine);
+            m_memoryRows.add(pointLine, fields);
         }
-        m_widestRow = std::max(m_widestRow, splitFields(pointLine).size());
+        m_widestRow = std::max(m_widestRow, fields.size());
     }
 
     void close(const DownloadRecord& record) override {

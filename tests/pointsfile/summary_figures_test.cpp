@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "pointsfile/fields.h"
 #include "pointsfile/summary_figures.h"
 #include "pointsfile/value_field.h"
 
@@ -153,7 +154,7 @@ TEST(ValueField, MostFractionalNumbersOfTheCountedRowsLeftmostOnATie) {
     for (const auto& c : cases) {
         pointsfile::ValueFieldTally tally;
         for (const char* line : c.lines) {
-            tally.add(line);
+            tally.add(line, pointsfile::splitFields(line));
         }
         EXPECT_EQ(tally.valueField(), c.field) << c.lines.size() << " rows from " << c.lines[0];
     }
