@@ -10,16 +10,17 @@ Usage (with Debian's /usr/bin/python3, which has openpyxl):
 ROWS.txt holds the rows expected, as a points file with tabs holds them (CR LF after each, bytes
 above 127 read as Latin-1); its first N rows are statistics rows, the rest memory rows.
 
-xlsx: the sheets "Summary" (the one the workbook opens on), "Points" and "Download". Points: the header, then one row per expected row, the
-section in column A, each field in a cell of its own: a decimal number as a number shown with the
-decimals it was sent with, anything else as the text sent. Download: the items' names in their
-order and the type of each value; "Rows written" against the Points sheet, "Pressed at" as local
-ISO 8601 with its offset, at most --max-age seconds old (default 600). --record NAME=VALUE checks an
-item's value as well ("--record Baud rate=9600", "--record Gauge version=" for an empty cell).
-Summary: see summary_check.py. --lower-limit, --upper-limit and --nominal give its input cells'
-starting values (left out: empty), --value-field the field its figures must be of (else the
-reader applies the value-field rule itself); memory rows that begin with "D" are deleted points,
-which never count. --recalc has LibreOffice recalculate it as well (about 10 s).
+xlsx: the sheets "Summary" (the one the workbook opens on), "Points" and "Download". Points: the
+header, then one row per expected row, the section in column A, each field in a cell of its own: a
+decimal number as a number shown with the decimals it was sent with, anything else as the text sent.
+Download: the items' names in their order and the type of each value; "Rows written" against the
+Points sheet, "Pressed at" as local ISO 8601 with its offset, at most --max-age seconds old (default
+600). --record NAME=VALUE checks an item's value as well ("--record Baud rate=9600", "--record Gauge
+version=" for an empty cell). Summary: see summary_check.py. --lower-limit, --upper-limit and
+--nominal give its input cells' starting values (left out: empty), --value-field the field its
+figures must be of (else the reader applies the value-field rule itself); memory rows that begin
+with "D" are deleted points, which never count. --recalc has LibreOffice recalculate it as well
+(about 10 s).
 
 csv: the byte-order mark, CR LF after every record, and the records as Python's csv module reads
 them: separator "," and decimal mark "." (--decimal point), or ";" and "," (--decimal comma).
