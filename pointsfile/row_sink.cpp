@@ -6,7 +6,7 @@
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/points_file.h"
-#include "pointsfile/workbook_form.h"
+#include "workbook/workbook_form.h"
 
 namespace pointsfile {
 
@@ -79,7 +79,7 @@ std::unique_ptr<RowSink> openRowSink(FileTable& files, const std::string& path,
                 throw FileError(path, "a workbook cannot be written to standard output",
                                 "open for writing");
             }
-            return openWorkbookSink(files, path, choices.summary);
+            return workbook::openWorkbookSink(files, path, choices.summary);
         case Form::Csv:
             return std::make_unique<CsvSink>(files, path, choices.csv);
         case Form::Text:

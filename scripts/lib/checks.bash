@@ -1,8 +1,8 @@
 # Sourced by scripts/test: the house checks on the size of the tests, on what they cover and on the
 # documentation's links.
 
-code_folders=(app driver view serial settings gauge pointsfile tools cli)
-coverage_folders=(app driver view serial settings gauge pointsfile cli)
+code_folders=(app driver view serial settings gauge pointsfile workbook history tools cli)
+coverage_folders=(app driver view serial settings gauge pointsfile workbook history cli)
 max_test_ratio=35       # per cent of the code, in non-blank lines
 min_line_coverage=93    # per cent
 min_branch_coverage=82  # per cent, without exception-only and unreachable branches

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "gauge/transfer_texts.h"
-#include "pointsfile/workbook_form.h"
 #include "transfer_fixture.h"
+#include "workbook/workbook_form.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST_F(TransferFormsTest, CsvSplitsTheGaugesTabsWhateverTheDelimiterChoiceOrTheN
 TEST_F(TransferFormsTest, WorkbookRowsWaitOnDiskInAPlainCopyUntilTheEnd) {
     useGauge([](gaugesim::GaugeConfig& gauge) { gauge.memoryPoints = {"1\t12.001", "D2\t9"}; });
     pressAndSave("points.xlsx");
-    const std::string copy = pointsfile::workbookRowsCopyName("points.xlsx");
+    const std::string copy = workbook::workbookRowsCopyName("points.xlsx");
     while (transfer.state() < gauge::Transfer::kMemoryFirstState) {
         tick();
     }
@@ -78,7 +78,7 @@ TEST_F(TransferFormsTest, EveryEndLeavesAWorkbookThatSaysHowItEnded) {
     EXPECT_EQ(transfer.record().endMessage, gauge::kTimeout);
     EXPECT_EQ(transfer.record().rowsWritten, 1);
     EXPECT_TRUE(isZip(fileBytes("timeout.xlsx")));
-    EXPECT_FALSE(exists(pointsfile::workbookRowsCopyName("timeout.xlsx")));
+    EXPECT_FALSE(exists(workbook::workbookRowsCopyName("timeout.xlsx")));
 
     useGauge([](gaugesim::GaugeConfig&) {});
     pressAndSave("stopped.xlsx");
@@ -97,7 +97,7 @@ TEST_F(TransferFormsTest, AWorkbookThatCannotBeWrittenKeepsItsRowsAndSaysWhere) 
     std::filesystem::create_directory(folder.path() / "points.xlsx");
     runToEnd();
 
-    const std::string copy = folder.file(pointsfile::workbookRowsCopyName("points.xlsx"));
+    const std::string copy = folder.file(workbook::workbookRowsCopyName("points.xlsx"));
     EXPECT_EQ(
         lastMessage().rfind(std::string(gauge::kUnableToWrite) + folder.file("points.xlsx"), 0),
         0u);

@@ -1,4 +1,4 @@
-#include "pointsfile/c_library.h"
+#include "workbook/c_library.h"
 
 #include <clocale>
 
@@ -6,7 +6,7 @@
 #include <windows.h>
 #endif
 
-namespace pointsfile {
+namespace workbook {
 
 #ifdef _WIN32
 namespace {
@@ -56,4 +56,4 @@ CNumericLocale::~CNumericLocale() {
     std::setlocale(LC_NUMERIC, m_previous.c_str());
 }
 
-}  // namespace pointsfile
+}  // namespace workbook

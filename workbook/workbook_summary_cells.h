@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "pointsfile/summary_figures.h"
-#include "pointsfile/workbook.h"
+#include "workbook/workbook.h"
 
-namespace pointsfile::summary_layout {
+namespace workbook::summary_layout {
 
 inline constexpr lxw_col_t kLabelColumn = 0;
 inline constexpr lxw_col_t kFigureColumn = 1;
@@ -69,8 +69,8 @@ public:
     void text(lxw_row_t row, lxw_col_t column, std::string_view text, lxw_format* format = nullptr);
     void number(lxw_row_t row, lxw_col_t column, double value);
     // With its result: a spreadsheet that does not recalculate on opening shows that.
-    void formula(lxw_row_t row, lxw_col_t column, const std::string& formula, const Figure& result,
-                 lxw_format* format = nullptr);
+    void formula(lxw_row_t row, lxw_col_t column, const std::string& formula,
+                 const pointsfile::Figure& result, lxw_format* format = nullptr);
     // A labelled cell for the engineer to edit: shaded, and taking numbers only.
     void input(lxw_row_t row, std::string_view label, std::optional<double> value);
 
@@ -88,4 +88,4 @@ private:
     lxw_format* m_input;
 };
 
-}  // namespace pointsfile::summary_layout
+}  // namespace workbook::summary_layout

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace pointsfile {
+namespace workbook {
 
 // The names the Summary's formulas read by; none is also a cell's reference (as "LSL" would be).
 inline constexpr std::string_view kLowerLimitName = "LowerLimit";
@@ -54,4 +54,4 @@ std::string inToleranceFormula(std::string_view centre, std::string_view count);
 // True for a counted value beyond a limit that is set: a number, not in a row marked deleted.
 std::string beyondLimitsRule(std::string_view value, std::string_view deletedMark);
 
-}  // namespace pointsfile
+}  // namespace workbook

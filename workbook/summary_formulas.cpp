@@ -1,10 +1,21 @@
-#include "pointsfile/summary_formulas.h"
+#include "workbook/summary_formulas.h"
 
 #include <charconv>
 
 #include "pointsfile/summary_figures.h"
 
-namespace pointsfile {
+namespace workbook {
+
+using pointsfile::kControlLimitFactor;
+using pointsfile::kMovingRangeD2;
+using pointsfile::kNeedsALimit;
+using pointsfile::kNeedsAValue;
+using pointsfile::kNeedsBothLimits;
+using pointsfile::kNeedsLimitsInOrder;
+using pointsfile::kNeedsLowerLimit;
+using pointsfile::kNeedsTwoValues;
+using pointsfile::kNeedsUpperLimit;
+using pointsfile::kZeroSpread;
 
 namespace {
 
@@ -143,4 +154,4 @@ std::string beyondLimitsRule(std::string_view value, std::string_view deletedMar
                 value, ">", kUpper, ")))");
 }
 
-}  // namespace pointsfile
+}  // namespace workbook

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace pointsfile {
+namespace workbook {
 
 // The name a C library's narrow file calls (fopen, stat, _open) can open an existing file or
 // folder by. On Windows they read a name in the ANSI code page, not UTF-8: the name in that page
@@ -26,4 +26,4 @@ private:
     std::string m_previous;
 };
 
-}  // namespace pointsfile
+}  // namespace workbook

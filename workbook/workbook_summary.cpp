@@ -1,4 +1,4 @@
-#include "pointsfile/workbook_summary.h"
+#include "workbook/workbook_summary.h"
 
 #include <algorithm>
 #include <iterator>
@@ -6,12 +6,25 @@
 #include <vector>
 
 #include "pointsfile/fields.h"
-#include "pointsfile/summary_formulas.h"
 #include "pointsfile/tolerance_limits.h"
-#include "pointsfile/workbook_charts.h"
-#include "pointsfile/workbook_summary_cells.h"
+#include "workbook/summary_formulas.h"
+#include "workbook/workbook_charts.h"
+#include "workbook/workbook_summary_cells.h"
 
-namespace pointsfile {
+namespace workbook {
+
+using pointsfile::countedValue;
+using pointsfile::Figure;
+using pointsfile::HistogramBins;
+using pointsfile::histogramBins;
+using pointsfile::kLowerLimitLabel;
+using pointsfile::kNominalLabel;
+using pointsfile::kUpperLimitLabel;
+using pointsfile::latin1ToUtf8;
+using pointsfile::splitFields;
+using pointsfile::SummaryChoices;
+using pointsfile::SummaryFigures;
+using pointsfile::ValueFieldTally;
 
 namespace {
 
@@ -305,4 +318,4 @@ void WorkbookSummary::write(
     }
 }
 
-}  // namespace pointsfile
+}  // namespace workbook

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "pointsfile/workbook.h"
+#include "workbook/workbook.h"
 
-namespace pointsfile {
+namespace workbook {
 
 // Where the Summary's helper cells stand: the counted values (points 1 to n in one column, their
 // values in the next), the run chart's level lines (a name, the first and last point, the level
@@ -28,4 +28,4 @@ struct ChartPlaces {
 void insertCharts(Workbook& book, const ChartPlaces& places, lxw_row_t points,
                   const std::string& valueTitle, int decimals);
 
-}  // namespace pointsfile
+}  // namespace workbook

@@ -1,4 +1,4 @@
-#include "pointsfile/workbook_form.h"
+#include "workbook/workbook_form.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -13,10 +13,24 @@
 #include "pointsfile/row_sink.h"
 #include "pointsfile/utf8_path.h"
 #include "pointsfile/value_field.h"
-#include "pointsfile/workbook.h"
-#include "pointsfile/workbook_summary.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_summary.h"
 
-namespace pointsfile {
+namespace workbook {
+
+using pointsfile::decimalPlaces;
+using pointsfile::DownloadRecord;
+using pointsfile::FileError;
+using pointsfile::FileTable;
+using pointsfile::numberValue;
+using pointsfile::pathOfUtf8;
+using pointsfile::PointsFile;
+using pointsfile::RowSink;
+using pointsfile::Section;
+using pointsfile::sectionName;
+using pointsfile::splitFields;
+using pointsfile::SummaryChoices;
+using pointsfile::ValueFieldTally;
 
 namespace {
 
@@ -223,4 +237,4 @@ std::unique_ptr<RowSink> openWorkbookSink(FileTable& files, const std::string& p
     return std::make_unique<WorkbookSink>(files, path, summary);
 }
 
-}  // namespace pointsfile
+}  // namespace workbook

@@ -1,8 +1,8 @@
-#include "pointsfile/workbook_charts.h"
+#include "workbook/workbook_charts.h"
 
 #include <algorithm>
 
-namespace pointsfile {
+namespace workbook {
 
 namespace {
 
@@ -106,4 +106,4 @@ void insertCharts(Workbook& book, const ChartPlaces& places, lxw_row_t points,
     histogram(book, places, valueTitle, decimals);
 }
 
-}  // namespace pointsfile
+}  // namespace workbook

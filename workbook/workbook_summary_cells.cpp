@@ -1,6 +1,6 @@
-#include "pointsfile/workbook_summary_cells.h"
+#include "workbook/workbook_summary_cells.h"
 
-namespace pointsfile::summary_layout {
+namespace workbook::summary_layout {
 
 namespace {
 
@@ -65,7 +65,7 @@ void SummaryCells::number(lxw_row_t row, lxw_col_t column, double value) {
 }
 
 void SummaryCells::formula(lxw_row_t row, lxw_col_t column, const std::string& formula,
-                           const Figure& result, lxw_format* format) {
+                           const pointsfile::Figure& result, lxw_format* format) {
     const std::string written = "=" + formula;
     m_book.check(result.value
                      ? worksheet_write_formula_num(m_sheet, row, column, written.c_str(), format,
@@ -97,4 +97,4 @@ void SummaryCells::input(lxw_row_t row, std::string_view label, std::optional<do
     m_book.check(worksheet_data_validation_cell(m_sheet, row, kFigureColumn, &numbers));
 }
 
-}  // namespace pointsfile::summary_layout
+}  // namespace workbook::summary_layout

@@ -9,9 +9,9 @@
 #include "pointsfile/summary_choices.h"
 #include "pointsfile/summary_figures.h"
 #include "pointsfile/value_field.h"
-#include "pointsfile/workbook.h"
+#include "workbook/workbook.h"
 
-namespace pointsfile {
+namespace workbook {
 
 // The memory rows' place on the Points sheet, rows counted from 0 (the header's row).
 struct MemoryBlock {
@@ -26,7 +26,8 @@ struct MemoryBlock {
 class WorkbookSummary {
 public:
     // The memory rows tallied as they arrived choose the value field, unless the choices name it.
-    WorkbookSummary(const SummaryChoices& choices, const ValueFieldTally& memoryRows);
+    WorkbookSummary(const pointsfile::SummaryChoices& choices,
+                    const pointsfile::ValueFieldTally& memoryRows);
 
     // Every memory row, in order, as the Points sheet takes it.
     void countRow(std::string_view pointLine);
@@ -37,15 +38,15 @@ public:
                const std::function<std::optional<std::string>()>& nextMemoryRow) const;
 
 private:
-    SummaryChoices m_choices;
+    pointsfile::SummaryChoices m_choices;
     std::optional<int> m_field;
-    FieldNumbers m_numbers;
-    ValueStatistics m_statistics;
-    HistogramBins m_bins;
+    pointsfile::FieldNumbers m_numbers;
+    pointsfile::ValueStatistics m_statistics;
+    pointsfile::HistogramBins m_bins;
     std::vector<int> m_binCounts;
     // The text after the value field while every counted row has the same one.
     std::optional<std::string> m_unit;
     bool m_unitsDiffer = false;
 };
 
-}  // namespace pointsfile
+}  // namespace workbook

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "pointsfile/c_library.h"
+#include "workbook/c_library.h"
 
-namespace pointsfile {
+namespace workbook {
 
 // One workbook being written, for the workbook form's files alone: the one place besides them that
 // knows libxlsxwriter. Whatever the library refuses throws FileError naming the workbook.
@@ -55,4 +55,4 @@ private:
     lxw_format* m_bold = nullptr;
 };
 
-}  // namespace pointsfile
+}  // namespace workbook

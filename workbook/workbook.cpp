@@ -1,4 +1,4 @@
-#include "pointsfile/workbook.h"
+#include "workbook/workbook.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,7 +9,11 @@
 #include "pointsfile/file_error.h"
 #include "pointsfile/utf8_path.h"
 
-namespace pointsfile {
+namespace workbook {
+
+using pointsfile::FileError;
+using pointsfile::latin1ToUtf8;
+using pointsfile::pathOfUtf8;
 
 Workbook::Workbook(const std::string& path) : m_path(path) {
     // The system's temporary folder is one the user may write.
@@ -110,4 +114,4 @@ void Workbook::fail(const std::string& reason) const {
     throw FileError(m_path, reason, "write to");
 }
 
-}  // namespace pointsfile
+}  // namespace workbook
