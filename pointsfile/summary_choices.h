@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace pointsfile {
 
@@ -13,6 +14,8 @@ struct SummaryChoices {
     // The field as the Points header numbers it ("Field 2" is 2); empty: the field in which the
     // most memory rows hold a decimal number with a fractional part.
     std::optional<int> valueField;
+    // What the limits belong to, as the user named it (UTF-8); empty for none.
+    std::string characteristic;
 };
 
 }  // namespace pointsfile

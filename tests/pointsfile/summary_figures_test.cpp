@@ -115,7 +115,7 @@ TEST(SummaryFigures, EachFigureOrWhyItCannotBe) {
           "needs LSL below USL", 1.5 - 2.66, 1.5 + 2.66}},
     };
     for (const auto& c : cases) {
-        pointsfile::ValueStatistics statistics({c.lower, c.upper, {}, {}});
+        pointsfile::ValueStatistics statistics({c.lower, c.upper, {}, {}, {}});
         for (const char* line : c.lines) {
             if (const std::optional<double> value = pointsfile::countedValue(line, 2)) {
                 statistics.add(*value);
