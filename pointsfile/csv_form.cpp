@@ -8,10 +8,24 @@ namespace pointsfile {
 
 namespace {
 
+// The first characters by which a spreadsheet opening a CSV file takes a field for a formula ("=",
+// "+", "-", "@"), and the blanks some skip before looking. A garbled line, a wrong device on the
+// port or a tampered file must never make the engineer's spreadsheet run what a field holds.
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+}  // namespace
+
 std::string csvField(std::string_view field, CsvStyle style) {
-    std::string text = latin1ToUtf8(field);
+    std::string text;
     if (decimalPlaces(field)) {
+        text = field;
         std::replace(text.begin(), text.end(), '.', style.decimalMark);
+    } else {
+        // The usual mark of text in a cell: a spreadsheet takes the rest as it stands.
+        if (!field.empty() && kFormulaStarts.find(field.front()) != std::string_view::npos) {
+            text = "'";
+        }
+        text += latin1ToUtf8(field);
     }
     if (text.find_first_of(std::string{style.separator, '"', '\r', '\n'}) == std::string::npos) {
         return text;
@@ -25,8 +39,6 @@ std::string csvField(std::string_view field, CsvStyle style) {
     }
     return quoted + '"';
 }
-
-}  // namespace
 
 CsvStyle csvStyleForDecimalMark(char localeDecimalMark) {
     return localeDecimalMark == ',' ? CsvStyle{';', ','} : CsvStyle{',', '.'};

@@ -20,8 +20,13 @@ struct CsvStyle {
 // The style for a locale whose decimal mark is the given character.
 CsvStyle csvStyleForDecimalMark(char localeDecimalMark);
 
-// One record without its line end: the section, then the gauge's fields; numbers take the
-// style's decimal mark; a field holding the separator, a quote or a line end is quoted. UTF-8.
+// One field of a record: a number takes the style's decimal mark; text that a spreadsheet would
+// take for a formula begins with an apostrophe, which makes it text there; a field holding the
+// separator, a quote or a line end is quoted. UTF-8.
+std::string csvField(std::string_view field, CsvStyle style);
+
+// One record without its line end: the section, then the gauge's fields, each as csvField
+// writes it.
 std::string csvRecord(Section section, std::string_view pointLine, CsvStyle style);
 
 }  // namespace pointsfile

