@@ -107,9 +107,7 @@ FigureFormulas figureFormulas(const FormulaCells& cells) {
     f.range = unless(1, kMaximum + "-" + kMinimum);
     // With a single value the figure can never be more than its reason.
     f.averageMovingRange =
-        unless(2, cells.laterValues.empty() ? "0"
-                                            : join("SUMPRODUCT(ABS(", cells.laterValues, "-",
-                                                   cells.earlierValues, "))/(", kCount, "-1)"));
+        unless(2, cells.movingRanges.empty() ? "0" : "AVERAGE(" + cells.movingRanges + ")");
     f.shortTermSigma = unless(2, kMovingRange + "/" + numberText(kMovingRangeD2));
     f.cp = potential(kSigmaName);
     f.cpk = actual(kSigmaName);
@@ -129,6 +127,10 @@ FigureFormulas figureFormulas(const FormulaCells& cells) {
     return f;
 }
 
+std::string movingRangeFormula(std::string_view value, std::string_view previous) {
+    return join("ABS(", value, "-", previous, ")");
+}
+
 std::string levelFormula(std::string_view level) {
     return join("IF(ISNUMBER(", level, "),", level, ",NA())");
 }
@@ -140,7 +142,10 @@ std::string binCountFormula(std::string_view from, std::string_view to, bool fir
     if (last) {
         return join("SUMPRODUCT(--(", kCounted, ">=", from, "))");
     }
-    return join("SUMPRODUCT((", kCounted, ">=", from, ")*(", kCounted, "<", to, "))");
+    // Two counts rather than a product of comparisons: nothing inside SUMPRODUCT an engine
+    // could read other than as one comparison over the values.
+    return join("SUMPRODUCT(--(", kCounted, "<", to, "))-SUMPRODUCT(--(", kCounted, "<", from,
+                "))");
 }
 
 std::string inToleranceFormula(std::string_view centre, std::string_view count) {

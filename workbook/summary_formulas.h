@@ -20,10 +20,9 @@ inline constexpr std::string_view kSigmaName = "ShortTermSigma";
 
 // What the formulas reach by reference rather than by name.
 struct FormulaCells {
-    // The counted values but the first, and all but the last: the moving ranges' pairs. Empty
-    // when there are fewer than two values.
-    std::string laterValues;
-    std::string earlierValues;
+    // The helper column's moving ranges, one per counted value but the first. Empty when there
+    // are fewer than two values.
+    std::string movingRanges;
     std::string belowLower;
     std::string aboveUpper;
     std::string outOfTolerance;
@@ -40,6 +39,11 @@ struct FigureFormulas {
 };
 
 FigureFormulas figureFormulas(const FormulaCells& cells);
+
+// The moving range between two consecutive counted values, a plain formula in a helper row of
+// its own rather than range arithmetic inside SUMPRODUCT: Excel and LibreOffice take that as
+// arrays, but Gnumeric intersects each range with the formula's row and gives 0 or #VALUE!.
+std::string movingRangeFormula(std::string_view value, std::string_view previous);
 
 // A run chart's level line: the level while it is a number, else #N/A, which hides the line.
 std::string levelFormula(std::string_view level);

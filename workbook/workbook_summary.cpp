@@ -1,6 +1,7 @@
 #include "workbook/workbook_summary.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -59,15 +60,9 @@ struct TableRow {
 
 std::vector<TableRow> figuresTable(const SummaryFigures& figures, lxw_row_t n,
                                    const SummaryCells& look) {
-    FormulaCells cells{{},
-                       {},
-                       cell(kBelowRow, kFigureColumn),
-                       cell(kAboveRow, kFigureColumn),
+    FormulaCells cells{n >= 2 ? range(2, kMovingRangeColumn, n) : "",
+                       cell(kBelowRow, kFigureColumn), cell(kAboveRow, kFigureColumn),
                        cell(kOutRow, kFigureColumn)};
-    if (n >= 2) {
-        cells.laterValues = range(2, kValueColumn, n);
-        cells.earlierValues = range(1, kValueColumn, n - 1);
-    }
     FigureFormulas f = figureFormulas(cells);
     return {
         {kCountRow, "Points", std::move(f.points), {double(n), {}}, look.count},
@@ -116,6 +111,7 @@ void defineNames(Workbook& book, lxw_row_t n) {
 void writeHeadings(SummaryCells& cells, Workbook& book, const std::string& valueField) {
     for (const auto& [column, heading] : {std::pair{kPointColumn, "Point"},
                                           {kValueColumn, valueField.c_str()},
+                                          {kMovingRangeColumn, "Moving range"},
                                           {kLevelNameColumn, "Line"},
                                           {kLevelFromColumn, "From point"},
                                           {kLevelFromColumn + 1, "To point"},
@@ -255,6 +251,7 @@ void WorkbookSummary::write(
         return std::nullopt;
     };
 
+    double previousValue = 0;
     auto nextTableRow = table.begin();
     for (lxw_row_t row = 0; row <= std::max({lxw_row_t{kUclRow}, n, levelRows, binRows}); ++row) {
         if (row == kTitleRow) {
@@ -293,6 +290,13 @@ void WorkbookSummary::write(
             cells.formula(row, kValueColumn,
                           "Points!" + cell(point->first, static_cast<lxw_col_t>(*m_field)),
                           {point->second, {}});
+            if (row > 1) {
+                cells.formula(row, kMovingRangeColumn,
+                              movingRangeFormula(relativeCell(row, kValueColumn),
+                                                 relativeCell(row - 1, kValueColumn)),
+                              {std::abs(point->second - previousValue), {}});
+            }
+            previousValue = point->second;
         }
         if (row <= levelRows) {
             const auto& level = levels[row - 1];

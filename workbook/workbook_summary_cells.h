@@ -42,9 +42,11 @@ enum SummaryRow : lxw_row_t {
 };
 
 // The helper cells the charts and the moving range read, right of the charts, from row 1 down:
-// the counted values in order, the run chart's level lines, the histogram's bins.
+// the counted values in order and the moving range from each to the next, the run chart's level
+// lines, the histogram's bins.
 inline constexpr lxw_col_t kPointColumn = 15;
 inline constexpr lxw_col_t kValueColumn = 16;
+inline constexpr lxw_col_t kMovingRangeColumn = 17;
 inline constexpr lxw_col_t kLevelNameColumn = 18;
 inline constexpr lxw_col_t kLevelFromColumn = 19;
 inline constexpr lxw_col_t kLevelStartColumn = 21;
