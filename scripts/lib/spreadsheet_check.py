@@ -5,6 +5,7 @@ Usage (with Debian's /usr/bin/python3, which has openpyxl):
   spreadsheet_check.py xlsx BOOK.xlsx ROWS.txt [--statistics-rows N] [--record NAME=VALUE]...
       [--lower-limit X] [--upper-limit Y] [--nominal Z] [--value-field N] [--recalc]
   spreadsheet_check.py csv FILE.csv ROWS.txt [--statistics-rows N] --decimal point|comma
+      [--open LibreOffice|Gnumeric]...
   spreadsheet_check.py shown POINTS.csv ROWS.txt [--statistics-rows N]
 
 ROWS.txt holds the rows expected, as a points file with tabs holds them (CR LF after each, bytes
@@ -23,7 +24,13 @@ with "D" are deleted points, which never count. --recalc has LibreOffice recalcu
 (about 10 s).
 
 csv: the byte-order mark, CR LF after every record, and the records as Python's csv module reads
-them: separator "," and decimal mark "." (--decimal point), or ";" and "," (--decimal comma).
+them: separator "," and decimal mark "." (--decimal point), or ";" and "," (--decimal comma). A
+text field that a spreadsheet would take for a formula (it begins with "=", "+", "-", "@", a tab
+or a carriage return) must begin with an apostrophe. --open ENGINE (LibreOffice or Gnumeric,
+repeatable) has that spreadsheet open the file as its user would, formulas evaluated, in the
+locale of the decimal mark: no cell may be a formula, each number the gauge sent is a number, each
+text shows the gauge's characters (after the apostrophe, which Gnumeric hides and LibreOffice
+shows).
 
 shown: the Points sheet as a spreadsheet program shows it, saved as CSV with "," (LibreOffice:
 --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,true,false,false,-1'):
@@ -40,6 +47,7 @@ import io
 import math
 import re
 import sys
+import tempfile
 
 DOWNLOAD_ITEMS = [
     # name, kinds the value may be: "text", "number", "empty"
@@ -61,6 +69,7 @@ DOWNLOAD_ITEMS = [
 YES_NO_ITEMS = {"Include Statistics", "Include Deletes", "Use Space Delimiters"}
 PRESSED_AT = re.compile(r"\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}[+-]\d{2}:\d{2}")
 DECIMAL = re.compile(r"[+-]?(\d+)(?:\.(\d+))?")
+FORMULA_STARTS = ("=", "+", "-", "@", "\t", "\r")
 MAX_SIGNIFICANT_DIGITS = 15
 
 faults = []
@@ -108,7 +117,7 @@ def check_field(where, cell, field):
         if cell.data_type != "s" or cell.value != field:
             fault(f"{where}: expected the text {field!r}, found {cell.value!r} ({kind_of(cell)})")
         return
-    if cell.data_type != "n" or not math.isclose(cell.value, float(field), rel_tol=1e-15):
+    if kind_of(cell) != "number" or not math.isclose(cell.value, float(field), rel_tol=1e-15):
         fault(f"{where}: expected the number {field}, found {cell.value!r} ({kind_of(cell)})")
     number_format = "0." + "0" * decimals if decimals else "0"
     if cell.number_format != number_format:
@@ -218,6 +227,11 @@ def check_line_ends(text):
         fault("the last record does not end in CR LF")
 
 
+def csv_text(field):
+    """A text field as the CSV holds it: marked as text where a spreadsheet would run it."""
+    return "'" + field if field.startswith(FORMULA_STARTS) else field
+
+
 def check_csv(path, rows, decimal):
     with open(path, "rb") as file:
         data = file.read()
@@ -230,13 +244,48 @@ def check_csv(path, rows, decimal):
     check_line_ends(text)
     separator, mark = (";", ",") if decimal == "comma" else (",", ".")
     records = list(csv.reader(io.StringIO(text, newline=""), delimiter=separator))
-    expected = [[section] + [field.replace(".", mark) if decimals_of(field) is not None else field
-                             for field in fields] for section, fields in rows]
+    expected = [[section] + [field.replace(".", mark) if decimals_of(field) is not None else
+                             csv_text(field) for field in fields] for section, fields in rows]
     if len(records) != len(expected):
         fault(f"{len(records)} records, expected {len(expected)}")
     for number, (found, wanted) in enumerate(zip(records, expected), start=1):
         if found != wanted:
             fault(f"record {number} reads {found}, expected {wanted}")
+
+
+def looks_like_a_number(field):
+    """A spreadsheet reads more fields as numbers than the form writes as numbers ("1e5", more
+    digits than it keeps): those are left to it."""
+    try:
+        return math.isfinite(float(field))
+    except ValueError:
+        return False
+
+
+def check_opened(path, rows, decimal, engine, scratch):
+    """The CSV as the engine opens it: no formula, numbers as numbers, the gauge's text."""
+    from spreadsheet_engines import EngineError, opened_csv
+
+    try:
+        sheet = opened_csv(engine, path, scratch, decimal).active
+    except EngineError as error:
+        return fault(str(error))
+    cells = list(sheet.iter_rows(max_row=max(len(rows), sheet.max_row)))
+    if sheet.max_row != len(rows):
+        fault(f"{engine}: {sheet.max_row} rows, expected {len(rows)}")
+    for (section, fields), row in zip(rows, cells):
+        for field, cell in zip([section] + fields, row):
+            where = f"{engine}: {cell.coordinate}"
+            if cell.data_type == "f":
+                fault(f"{where}: {field!r} opened as the formula {cell.value!r}")
+            elif decimals_of(field) is not None:
+                if kind_of(cell) != "number" or not math.isclose(cell.value, float(field)):
+                    fault(f"{where}: expected the number {field}, found {cell.value!r}")
+            elif field.startswith(FORMULA_STARTS):
+                if cell.value not in (field, csv_text(field)):
+                    fault(f"{where}: expected the text {field!r}, found {cell.value!r}")
+            elif not looks_like_a_number(field) and (cell.value or "") != field:
+                fault(f"{where}: expected the text {field!r}, found {cell.value!r}")
 
 
 def shown(field):
@@ -286,6 +335,9 @@ def main():
                              "and follows new limits")
     parser.add_argument("--decimal", choices=["point", "comma"],
                         help="csv: the locale's decimal mark (required for csv)")
+    parser.add_argument("--open", action="append", default=[], metavar="ENGINE",
+                        choices=["LibreOffice", "Gnumeric"],
+                        help="csv: ENGINE opens it and shows text, not formulas (repeatable)")
     options = parser.parse_args()
     if options.form == "csv" and options.decimal is None:
         parser.error("csv needs --decimal point or --decimal comma")
@@ -302,6 +354,9 @@ def main():
         summary = check_workbook(options.file, rows, records, options.max_age, options)
     elif options.form == "csv":
         check_csv(options.file, rows, options.decimal)
+        with tempfile.TemporaryDirectory(prefix="spreadsheet-check.") as scratch:
+            for engine in options.open:
+                check_opened(options.file, rows, options.decimal, engine, scratch)
     else:
         check_shown(options.file, rows)
     if faults:

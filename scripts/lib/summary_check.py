@@ -5,23 +5,25 @@ What is checked: the labels in their order; the inputs (limits, nominal) with th
 values, shaded and validated as numbers with an input message; the value field and its unit; every
 figure a formula over a bounded block (never a whole column) whose cached result equals Python's
 statistics of the counted values, or the short text that says why it cannot be computed; the
-helper block of counted values, whose cells refer to the Points sheet's memory rows in order; the
-two charts (a run chart of the counted values with its five level lines, a histogram of two series
-over the bins); the red fill on the Points sheet (a formula rule guarded with ISNUMBER that reads
-the Summary's limit cells). With recalc, LibreOffice (a private profile whose OOXML recalculation
-mode is "always") recalculates a copy whose cached results are all blanked out and must give every
-formula's result again; then the limits are changed in a copy and LibreOffice's Cpk and counts
-must follow.
+helper block of counted values, whose cells refer to the Points sheet's memory rows in order, and
+the moving ranges beside them, one plain formula per value but the first, which the average moving
+range averages; no formula of the workbook with anything inside SUMPRODUCT but one comparison
+counted (range arithmetic there is array arithmetic to some engines and implicit intersection to
+others); the two charts (a run chart of the counted values with its five level lines, a histogram
+of two series over the bins); the red fill on the Points sheet (a formula rule guarded with ISNUMBER
+that reads the Summary's limit cells). With recalc, LibreOffice and Gnumeric each recalculate a copy
+whose cached results are all blanked out (spreadsheet_engines.py): every figure must be Python's
+again, every other formula's result the one written; then the limits are changed in a copy and each
+engine's figures must follow them.
 """
 
 import math
 import os
 import re
-import shutil
 import statistics
-import subprocess
 import tempfile
-import zipfile
+
+from spreadsheet_engines import ENGINES, EngineError, recalculated
 
 LABELS = [
     "Lower limit (LSL)", "Upper limit (USL)", "Nominal", "Value field", "Unit", "Points", "Mean",
@@ -45,14 +47,10 @@ ZERO_SPREAD = "zero spread"
 D2 = 1.128  # of moving ranges of two
 WHOLE_COLUMN = re.compile(r"(?<![A-Z$])\$?[A-Z]{1,3}:\$?[A-Z]{1,3}(?![A-Z0-9(])")
 CELL = re.compile(r"^(?:(\w+)!)?\$?([A-Z]{1,3})\$?(\d+)$")
-RECALC_PROFILE = """<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry"
-    xmlns:xs="http://www.w3.org/2001/XMLSchema"
-    xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
-<item oor:path="/org.openoffice.Office.Calc/Formula/Load">
-<prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
-</oor:items>
-"""
+AVERAGE_OF = re.compile(r"AVERAGE\(([^()]*)\)")
+MOVING_RANGE = re.compile(r"=ABS\(([$A-Z0-9]+)-([$A-Z0-9]+)\)")
+# What SUMPRODUCT may hold: one comparison of a range or name with a cell or name, counted.
+COUNTED_COMPARISON = re.compile(r"--\(\s*[\w$:!]+\s*(?:<=|>=|<>|<|>|=)\s*[\w$!.]+\s*\)")
 
 
 def decimals_of(field):
@@ -177,6 +175,19 @@ def span(reference):
     return first[0], first[1], first[2], last[2]
 
 
+def sumproduct_arguments(formula):
+    """What each SUMPRODUCT of a formula holds between its parentheses."""
+    found = []
+    for match in re.finditer(r"SUMPRODUCT\(", formula):
+        depth, start = 1, match.end()
+        for at in range(start, len(formula)):
+            depth += {"(": 1, ")": -1}.get(formula[at], 0)
+            if depth == 0:
+                found.append(formula[start:at])
+                break
+    return found
+
+
 def defined_names(book):
     names = getattr(book.defined_names, "definedName", None)
     if names is None:  # openpyxl 3.1 keeps them in a dictionary
@@ -208,6 +219,8 @@ class SummaryCheck:
         self.check_inputs(sheet)
         self.check_figures(sheet, self.values_book["Summary"])
         self.check_counted_block(sheet)
+        self.check_moving_ranges(sheet)
+        self.check_sumproducts()
         self.check_charts(sheet)
         self.check_red_fill()
         return len(self.values)
@@ -301,6 +314,51 @@ class SummaryCheck:
                            f"Points!{points_column}{memory_top + index}")
                 break
 
+    def check_moving_ranges(self, sheet):
+        """The average moving range averages a helper column whose k-th cell is the absolute
+        difference of the (k+1)-th and k-th counted values' cells, written with its result."""
+        block = self.counted_block()
+        if len(self.values) < 2 or not block:
+            return
+        column, first, _ = block
+        row = self.rows["Average moving range"]
+        formula = sheet.cell(row, 2).value or ""
+        averaged = AVERAGE_OF.search(formula)
+        found = span(averaged.group(1)) if averaged else None
+        if not found or found[0] not in (None, "Summary") or \
+                found[3] - found[2] + 1 != len(self.values) - 1:
+            self.fault(f"Summary!B{row}: {formula!r} is not the average of a helper column of "
+                       f"{len(self.values) - 1} moving ranges")
+            return
+        helper = found[1]
+        written = self.values_book["Summary"]
+        for k, helper_row in enumerate(range(found[2], found[3] + 1)):
+            where = f"{helper}{helper_row}"
+            pair = MOVING_RANGE.fullmatch(sheet[where].value or "")
+            if not pair or [cell_of(reference) for reference in pair.groups()] != \
+                    [(None, column, first + k + 1), (None, column, first + k)]:
+                self.fault(f"Summary!{where}: {sheet[where].value!r}, expected "
+                           f"=ABS({column}{first + k + 1}-{column}{first + k})")
+                return
+            moving = abs(self.values[k + 1] - self.values[k])
+            if not same(written[where].value, moving, self.scale):
+                self.fault(f"Summary!{where}: the result written is {written[where].value!r}, "
+                           f"Python's is {moving!r}")
+                return
+
+    def check_sumproducts(self):
+        """Every SUMPRODUCT in the workbook counts one comparison, which every engine computes
+        alike."""
+        for sheet in self.book.worksheets:
+            for row in sheet.iter_rows():
+                for cell in row:
+                    if cell.data_type != "f":
+                        continue
+                    for inside in sumproduct_arguments(str(cell.value)):
+                        if not COUNTED_COMPARISON.fullmatch(inside):
+                            self.fault(f"{sheet.title}!{cell.coordinate}: SUMPRODUCT({inside}) "
+                                       f"is more than one comparison counted")
+
     def check_charts(self, sheet):
         charts = {type(chart).__name__: chart for chart in sheet._charts}
         if len(sheet._charts) != 2 or set(charts) != {"ScatterChart", "BarChart"}:
@@ -363,92 +421,68 @@ class SummaryCheck:
                        f"with ISNUMBER of both "
                        f"limits; found {[(w, r.type, r.formula) for w, r in rules]}")
 
-    # LibreOffice, recalculating.
+    # The engines, recalculating.
 
     def recalc(self, scratch):
-        """Every formula's result as LibreOffice computes it from scratch, then the figures after
-        new limits: what was checked, or None when LibreOffice failed."""
+        """Each engine recalculates the Summary from scratch to Python's figures and the results
+        written, then follows new limits: what was checked."""
         import openpyxl
 
         if not self.values or len(self.rows) != len(LABELS):
             return None
-        blank = os.path.join(scratch, "blank.xlsx")
-        blank_results(self.path, blank)
-        recalculated = self.libreoffice(scratch, blank)
-        if recalculated is None:
-            return None
-        original = self.values_book["Summary"]
-        mine = self.book["Summary"]
-        theirs = recalculated["Summary"]
-        checked = 0
-        for row in mine.iter_rows():
-            for cell in row:
-                if not (isinstance(cell.value, str) and cell.value.startswith("=")):
-                    continue
-                written = original[cell.coordinate].value
-                computed = theirs[cell.coordinate].value
-                if not same(computed, written, self.scale):
-                    self.fault(f"LibreOffice: Summary!{cell.coordinate} {cell.value} gives "
-                               f"{computed!r}, the workbook holds {written!r}")
-                checked += 1
-
         # New limits in the engineer's hands: a band around the mean that leaves values out.
-        said = f"LibreOffice recalculated {checked} formulas to the same results"
-        if len(self.values) < 2 or max(self.values) == min(self.values):
-            return said
-        mean, spread = statistics.fmean(self.values), statistics.stdev(self.values)
-        lower, upper = mean - spread / 2, mean + spread / 2
-        edited = openpyxl.load_workbook(self.path)
-        edited["Summary"].cell(self.rows[INPUTS[0]], 2).value = lower
-        edited["Summary"].cell(self.rows[INPUTS[1]], 2).value = upper
-        moved = os.path.join(scratch, "limits.xlsx")
-        edited.save(moved)
-        followed = self.libreoffice(scratch, moved)
-        if followed is None:
-            return None
+        moved = None
+        if len(self.values) >= 2 and max(self.values) != min(self.values):
+            mean, spread = statistics.fmean(self.values), statistics.stdev(self.values)
+            moved = (mean - spread / 2, mean + spread / 2)
+            edited = openpyxl.load_workbook(self.path)
+            for label, limit in zip(INPUTS, moved):
+                edited["Summary"].cell(self.rows[label], 2).value = limit
+            edited_path = os.path.join(scratch, "limits.xlsx")
+            edited.save(edited_path)
+        said = []
+        for engine in ENGINES:
+            try:
+                checked = self.recalculated_by(engine, scratch)
+                if moved:
+                    self.follows(engine, recalculated(engine, edited_path, scratch), *moved)
+            except EngineError as error:
+                self.fault(str(error))
+                continue
+            said.append(f"{engine} {checked} formulas")
+        return f"recalculated by {' and '.join(said)} to the same results" + \
+            (", and new limits followed" if moved else "") if said else None
+
+    def recalculated_by(self, engine, scratch):
+        """Checks one engine's results: each figure against Python's, each helper cell against
+        the result written. How many formulas it checked."""
+        theirs = recalculated(engine, self.path, scratch)["Summary"]
+        written = self.values_book["Summary"]
+        expected = expected_figures(self.values, self.lower, self.upper)
+        figures = {self.rows[label]: label for label in FIGURES}
+        checked = 0
+        for row in self.book["Summary"].iter_rows():
+            for cell in row:
+                if cell.data_type != "f":
+                    continue
+                checked += 1
+                computed = theirs[cell.coordinate].value
+                if cell.column == 2 and cell.row in figures:
+                    wanted, whose = expected[figures[cell.row]], "Python's is"
+                else:
+                    wanted, whose = written[cell.coordinate].value, "the workbook holds"
+                if not same(computed, wanted, self.scale):
+                    self.fault(f"{engine}: Summary!{cell.coordinate} {cell.value} gives "
+                               f"{computed!r}, {whose} {wanted!r}")
+        return checked
+
+    def follows(self, engine, book, lower, upper):
         expected = expected_figures(self.values, lower, upper)
-        for label in LIMIT_FIGURES:
-            found = followed["Summary"].cell(self.rows[label], 2).value
+        for label in FIGURES:
+            found = book["Summary"].cell(self.rows[label], 2).value
             if not same(found, expected[label], self.scale):
-                self.fault(f"LibreOffice, limits {lower:.6g} and {upper:.6g}: {label} is "
+                self.fault(f"{engine}, limits {lower:.6g} and {upper:.6g}: {label} is "
                            f"{found!r}, Python's is {expected[label]!r}")
-        return said + ", and followed new limits"
-
-    def libreoffice(self, scratch, book):
-        import openpyxl
-
-        profile = os.path.join(scratch, "profile")
-        os.makedirs(os.path.join(profile, "user"), exist_ok=True)
-        with open(os.path.join(profile, "user", "registrymodifications.xcu"), "w") as file:
-            file.write(RECALC_PROFILE)
-        out = os.path.join(scratch, "out")
-        shutil.rmtree(out, ignore_errors=True)
-        command = ["libreoffice", f"-env:UserInstallation=file://{profile}", "--headless",
-                   "--convert-to", "xlsx", "--outdir", out, book]
-        try:
-            run = subprocess.run(command, capture_output=True, text=True, timeout=180)
-        except (OSError, subprocess.TimeoutExpired) as error:
-            self.fault(f"LibreOffice did not run: {error}")
-            return None
-        converted = os.path.join(out, os.path.basename(book))
-        if run.returncode != 0 or not os.path.exists(converted):
-            self.fault(f"LibreOffice could not convert {book}: {run.stdout}{run.stderr}")
-            return None
-        return openpyxl.load_workbook(converted, data_only=True)
-
-
-def blank_results(path, blanked):
-    """A copy whose formulas' results all read 0: LibreOffice must compute every one itself."""
-    with zipfile.ZipFile(path) as source, zipfile.ZipFile(blanked, "w",
-                                                          zipfile.ZIP_DEFLATED) as target:
-        for item in source.infolist():
-            data = source.read(item.filename)
-            if item.filename.startswith("xl/worksheets/sheet"):
-                text = data.decode("utf-8")
-                text = re.sub(r'(<c [^>]*?) t="str"([^>]*><f>)', r"\1\2", text)
-                text = re.sub(r"(</f>)<v>[^<]*</v>", r"\1<v>0</v>", text)
-                data = text.encode("utf-8")
-            target.writestr(item, data)
 
 
 def check_summary(path, rows, options, fault):
@@ -465,7 +499,7 @@ def check_summary(path, rows, options, fault):
         "Summary: no figures, as no field holds a number"
     if options.recalc and values:
         with tempfile.TemporaryDirectory(prefix="summary-check.") as scratch:
-            recalculated = check.recalc(scratch)
-        if recalculated:
-            said += "; " + recalculated
+            engines = check.recalc(scratch)
+        if engines:
+            said += "; " + engines
     return said
