@@ -84,4 +84,42 @@ std::string latin1ToUtf8(std::string_view bytes) {
     return text;
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at the start of the text, or 0 (overlong forms,
+// surrogates and code points past U+10FFFF are not valid).
+std::size_t validSequence(std::string_view text) {
+    const auto at = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = at(0);
+    if (lead < 0x80) {
+        return 1;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || text.size() < length) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((at(i) & 0xC0) != 0x80) {
+            return 0;
+        }
+    }
+    const bool overlong = (lead == 0xE0 && at(1) < 0xA0) || (lead == 0xF0 && at(1) < 0x90);
+    const bool surrogate = lead == 0xED && at(1) >= 0xA0;
+    const bool beyond = lead == 0xF4 && at(1) >= 0x90;
+    return overlong || surrogate || beyond ? 0 : length;
+}
+
+}  // namespace
+
+std::string utf8OrLatin1(std::string_view text) {
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t length = validSequence(rest);
+        if (length == 0) {
+            return latin1ToUtf8(text);
+        }
+        rest.remove_prefix(length);
+    }
+    return std::string(text);
+}
+
 }  // namespace pointsfile

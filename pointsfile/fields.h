@@ -21,4 +21,9 @@ double numberValue(std::string_view field);
 // The gauge's bytes as the same characters in UTF-8: each byte is a Latin-1 character.
 std::string latin1ToUtf8(std::string_view bytes);
 
+// The program's own texts (paths, end messages, names typed) are UTF-8 already; one that is not
+// valid UTF-8 (a path of bytes from another code page) is taken as Latin-1, so that what a
+// workbook or a database stores is always valid.
+std::string utf8OrLatin1(std::string_view text);
+
 }  // namespace pointsfile

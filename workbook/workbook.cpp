@@ -14,6 +14,7 @@ namespace workbook {
 using pointsfile::FileError;
 using pointsfile::latin1ToUtf8;
 using pointsfile::pathOfUtf8;
+using pointsfile::utf8OrLatin1;
 
 Workbook::Workbook(const std::string& path) : m_path(path) {
     // The system's temporary folder is one the user may write.
@@ -92,6 +93,11 @@ lxw_format* Workbook::boldFormat() {
 void Workbook::writeText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
                          std::string_view bytes, lxw_format* format) {
     check(worksheet_write_string(sheet, row, column, latin1ToUtf8(bytes).c_str(), format));
+}
+
+void Workbook::writeUtf8Text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
+                             std::string_view text, lxw_format* format) {
+    check(worksheet_write_string(sheet, row, column, utf8OrLatin1(text).c_str(), format));
 }
 
 void Workbook::writeNumber(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, double value,

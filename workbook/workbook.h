@@ -35,8 +35,12 @@ public:
     static std::string decimalsPattern(int decimals);
     lxw_format* boldFormat();
 
+    // The gauge's bytes, each a Latin-1 character.
     void writeText(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, std::string_view bytes,
                    lxw_format* format = nullptr);
+    // The program's own text: a path, an end message, a name the user typed (UTF-8).
+    void writeUtf8Text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, std::string_view text,
+                       lxw_format* format = nullptr);
     void writeNumber(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, double value,
                      lxw_format* format = nullptr);
 

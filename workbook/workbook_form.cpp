@@ -90,14 +90,17 @@ void writePoint(Workbook& book, lxw_worksheet* sheet, lxw_row_t row, Section sec
     }
 }
 
-void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& record) {
+void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& record,
+                 const std::string& characteristic) {
     worksheet_set_column(sheet, 0, 0, kItemColumnWidth, book.boldFormat());
     worksheet_set_column(sheet, 1, 1, kValueColumnWidth, nullptr);
     lxw_row_t row = 0;
-    const auto text = [&](std::string_view name, std::string_view value) {
+    // The program's own texts are UTF-8; the gauge's version answer is its bytes.
+    const auto text = [&](std::string_view name, std::string_view value, bool fromGauge = false) {
         book.writeText(sheet, row, 0, name);
         if (!value.empty()) {
-            book.writeText(sheet, row, 1, value);
+            fromGauge ? book.writeText(sheet, row, 1, value)
+                      : book.writeUtf8Text(sheet, row, 1, value);
         }
         ++row;
     };
@@ -112,6 +115,7 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Program", record.program);
     text("Version", record.version);
     text("Pressed at", record.pressedAt);
+    text("Characteristic", characteristic);
     text("Port", record.port);
     text("Device", record.device);
     number("Baud rate", decimalPlaces(record.baudRate) ? std::optional(numberValue(record.baudRate))
@@ -119,7 +123,7 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Include Statistics", yesNo(record.includeStatistics));
     text("Include Deletes", yesNo(record.includeDeletes));
     text("Use Space Delimiters", yesNo(record.useSpaceDelimiters));
-    text("Gauge version", record.gaugeVersion);
+    text("Gauge version", record.gaugeVersion, true);
     number("Statistics points announced", record.statisticsAnnounced);
     number("Memory points announced", record.memoryAnnounced);
     number("Rows written", record.rowsWritten);
@@ -171,7 +175,7 @@ public:
             // as it reads the figures the Points sheet's rows gave.
             lxw_worksheet* const summarySheet = book.addSheet("Summary");
             lxw_worksheet* const pointsSheet = book.addSheet("Points");
-            writeRecord(book, book.addSheet("Download"), record);
+            writeRecord(book, book.addSheet("Download"), record, m_summary.characteristic);
             WorkbookSummary summary(m_summary, m_memoryRows);
             writePoints(book, pointsSheet, summary);
             RowsCopyReader again(m_files, m_copyPath);

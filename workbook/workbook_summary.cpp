@@ -255,7 +255,12 @@ void WorkbookSummary::write(
     auto nextTableRow = table.begin();
     for (lxw_row_t row = 0; row <= std::max({lxw_row_t{kUclRow}, n, levelRows, binRows}); ++row) {
         if (row == kTitleRow) {
-            cells.text(row, kLabelColumn, "Summary", cells.title);
+            // What was measured, when the download names it: the engineer's first question.
+            cells.utf8Text(row, kLabelColumn,
+                           m_choices.characteristic.empty()
+                               ? std::string("Summary")
+                               : "Summary: " + m_choices.characteristic,
+                           cells.title);
             writeHeadings(cells, book, valueField);
         } else if (row == kHintRow) {
             cells.text(row, kLabelColumn,

@@ -60,6 +60,11 @@ void SummaryCells::text(lxw_row_t row, lxw_col_t column, std::string_view text,
     m_book.writeText(m_sheet, row, column, text, format);
 }
 
+void SummaryCells::utf8Text(lxw_row_t row, lxw_col_t column, std::string_view text,
+                            lxw_format* format) {
+    m_book.writeUtf8Text(m_sheet, row, column, text, format);
+}
+
 void SummaryCells::number(lxw_row_t row, lxw_col_t column, double value) {
     m_book.writeNumber(m_sheet, row, column, value);
 }

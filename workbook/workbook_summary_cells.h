@@ -69,6 +69,8 @@ public:
     SummaryCells(Workbook& book, lxw_worksheet* sheet, int decimals);
 
     void text(lxw_row_t row, lxw_col_t column, std::string_view text, lxw_format* format = nullptr);
+    void utf8Text(lxw_row_t row, lxw_col_t column, std::string_view text,
+                  lxw_format* format = nullptr);
     void number(lxw_row_t row, lxw_col_t column, double value);
     // With its result: a spreadsheet that does not recalculate on opening shows that.
     void formula(lxw_row_t row, lxw_col_t column, const std::string& formula,

@@ -54,6 +54,7 @@ DOWNLOAD_ITEMS = [
     ("Program", {"text"}),
     ("Version", {"text"}),
     ("Pressed at", {"text"}),
+    ("Characteristic", {"text", "empty"}),
     ("Port", {"text"}),
     ("Device", {"text"}),
     ("Baud rate", {"number"}),

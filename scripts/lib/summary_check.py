@@ -216,6 +216,7 @@ class SummaryCheck:
         self.check_labels(sheet)
         if len(self.rows) != len(LABELS):
             return None
+        self.check_title(sheet)
         self.check_inputs(sheet)
         self.check_figures(sheet, self.values_book["Summary"])
         self.check_counted_block(sheet)
@@ -243,6 +244,16 @@ class SummaryCheck:
                        f"not {LABELS}")
             return
         self.rows = {label: row for row, label in found[starts[0]:]}
+
+    def check_title(self, sheet):
+        """"Summary", or "Summary: " and the characteristic the Download sheet names."""
+        download = self.book["Download"] if "Download" in self.book.sheetnames else None
+        named = {download.cell(r, 1).value: download.cell(r, 2).value
+                 for r in range(1, download.max_row + 1)} if download else {}
+        characteristic = named.get("Characteristic")
+        expected = f"Summary: {characteristic}" if characteristic else "Summary"
+        if sheet["A1"].value != expected:
+            self.fault(f"Summary!A1: the title is {sheet['A1'].value!r}, expected {expected!r}")
 
     def check_inputs(self, sheet):
         validations = [v for v in sheet.data_validations.dataValidation]
