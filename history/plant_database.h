@@ -47,4 +47,9 @@ struct SendReport {
 // once the server has committed it; stops at the first failure. Never throws.
 SendReport sendWaiting(LocalHistory& local, const std::string& connectionString);
 
+// What the window's Test Connection says, in one line: whom it reached and what of the history it
+// found there ("Connected to quality on qdb.plant.local as station7; the history's tables are
+// there"), or why it could not, in libpq's or the server's words. Changes nothing. Never throws.
+std::string probePlantDatabase(const std::string& connectionString);
+
 }  // namespace history
