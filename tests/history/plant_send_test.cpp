@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "history/history_error.h"
 #include "history/plant_database.h"
 #include "plant_server.h"
@@ -52,4 +55,27 @@ TEST_F(PlantSendTest, AFullSendGoesWholeOrNotAtAll) {
     EXPECT_EQ(
         query(owner(), "SELECT concat_ws(' ', count(*), sum(position), max(value)) FROM points"),
         "10150 51516325 7.25");
+}
+
+// Two stations that find the tables missing at the same moment both create them, without tripping
+// over each other's half-made tables.
+TEST_F(PlantSendTest, TwoStationsCreatingTheTablesAtOnceBothGoOn) {
+    for (int round = 0; round < 5; ++round) {
+        std::string failures[2];
+        std::vector<std::thread> stations;
+        for (std::string& failure : failures) {
+            stations.emplace_back([&] {
+                try {
+                    PlantDatabase(owner()).prepare();
+                } catch (const HistoryError& error) {
+                    failure = error.what();
+                }
+            });
+        }
+        for (std::thread& station : stations) {
+            station.join();
+        }
+        EXPECT_EQ(failures[0] + failures[1], "");
+        query(owner(), "DROP TABLE points, downloads, schema_version");
+    }
 }
