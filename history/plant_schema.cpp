@@ -57,7 +57,7 @@ CREATE INDEX IF NOT EXISTS downloads_by_characteristic ON downloads (characteris
 CREATE TABLE IF NOT EXISTS points (
     download_id bigint NOT NULL REFERENCES downloads (id) ON DELETE CASCADE,
     position integer NOT NULL,
-    section text NOT NULL,
+    section text NOT NULL CHECK (section IN ('Statistics', 'Memory')),
     line text NOT NULL,
     deleted boolean NOT NULL,
     counted boolean NOT NULL,
