@@ -10,24 +10,12 @@ PgResult::~PgResult() {
 
 PgResult::PgResult(PgResult&& other) noexcept : m_result(std::exchange(other.m_result, nullptr)) {}
 
-PgResult& PgResult::operator=(PgResult&& other) noexcept {
-    if (this != &other) {
-        PQclear(m_result);
-        m_result = std::exchange(other.m_result, nullptr);
-    }
-    return *this;
-}
-
 ExecStatusType PgResult::status() const {
     return m_result != nullptr ? PQresultStatus(m_result) : PGRES_FATAL_ERROR;
 }
 
 int PgResult::rows() const {
     return PQntuples(m_result);
-}
-
-bool PgResult::isNull(int row, int column) const {
-    return PQgetisnull(m_result, row, column) != 0;
 }
 
 std::string PgResult::text(int row, int column) const {

@@ -12,14 +12,13 @@ public:
     explicit PgResult(PGresult* result) : m_result(result) {}
     ~PgResult();
     PgResult(PgResult&& other) noexcept;
-    PgResult& operator=(PgResult&& other) noexcept;
+    PgResult& operator=(PgResult&& other) = delete;
     PgResult(const PgResult&) = delete;
     PgResult& operator=(const PgResult&) = delete;
 
     PGresult* get() const { return m_result; }
     ExecStatusType status() const;
     int rows() const;
-    bool isNull(int row, int column) const;
     std::string text(int row, int column) const;
     // The server's own words when it refused the statement, on one line; empty otherwise.
     std::string error() const;
