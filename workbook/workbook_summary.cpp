@@ -191,14 +191,7 @@ void WorkbookSummary::countRow(std::string_view pointLine) {
     }
     m_statistics.add(*value);
     ++m_binCounts[m_bins.binOf(*value)];
-    const std::vector<std::string_view> fields = splitFields(pointLine);
-    const auto after = static_cast<std::size_t>(*m_field);
-    const std::string_view unit = after < fields.size() ? fields[after] : std::string_view();
-    if (!m_unit) {
-        m_unit = std::string(unit);
-    } else if (*m_unit != unit) {
-        m_unitsDiffer = true;
-    }
+    m_unit.add(splitFields(pointLine), *m_field);
 }
 
 void WorkbookSummary::write(
@@ -218,7 +211,7 @@ void WorkbookSummary::write(
     }
     const auto n = static_cast<lxw_row_t>(figures.points);
     const std::string valueField = fieldName(*m_field);
-    const std::string unit = m_unitsDiffer ? "" : m_unit.value_or("");
+    const std::string unit = m_unit.unit();
     const int decimals = m_numbers.mostDecimals;
     defineNames(book, n);
     SummaryCells cells(book, summary, decimals);

@@ -9,6 +9,7 @@
 #include "pointsfile/summary_choices.h"
 #include "pointsfile/summary_figures.h"
 #include "pointsfile/value_field.h"
+#include "pointsfile/value_unit.h"
 #include "workbook/workbook.h"
 
 namespace workbook {
@@ -44,9 +45,7 @@ private:
     pointsfile::ValueStatistics m_statistics;
     pointsfile::HistogramBins m_bins;
     std::vector<int> m_binCounts;
-    // The text after the value field while every counted row has the same one.
-    std::optional<std::string> m_unit;
-    bool m_unitsDiffer = false;
+    pointsfile::ValueUnit m_unit;
 };
 
 }  // namespace workbook
