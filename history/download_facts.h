@@ -23,4 +23,9 @@ KeptDownload keptDownloadOf(const pointsfile::DownloadRecord& record,
 std::string storedText(std::string_view gaugeBytes);
 std::string gaugeBytesOf(std::string_view storedText);
 
+// Text that should be UTF-8 already (a path, the end message, a name the user typed), as the
+// stores take it: kept when it is valid UTF-8, else each byte taken as its Latin-1 character; NUL
+// as U+2400 either way, since PostgreSQL's text cannot hold it.
+std::string storedUtf8(std::string_view text);
+
 }  // namespace history
