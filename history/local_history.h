@@ -21,8 +21,9 @@ class LocalHistory {
 public:
     enum class Access { Write, Read };
 
-    // Write: the folders and the file are made as needed (an empty file is a new history), the
-    // schema created or an earlier one upgraded in place. Read: nothing is ever made or changed.
+    // Write: the folders and the file are made by the first download added (an empty file is a
+    // new history), the schema created or an earlier one upgraded in place. Read: nothing is ever
+    // made or changed; a file that is not there yet is an empty history.
     // Throws HistoryError naming the file: not a history (never changed then), a later version
     // (never written), on a network share (never written), or why it cannot be opened.
     LocalHistory(const std::string& path, Access access);
@@ -40,6 +41,9 @@ public:
     // The download reached the plant database at that local time (ISO 8601 with its offset).
     void markSent(const std::string& uid, const std::string& sentAt);
     HistoryCounts counts();
+    // The downloads of one characteristic, or all when none is named, in the order they were
+    // pressed: their figures without their points.
+    std::vector<KeptDownload> list(const std::optional<std::string>& characteristic);
 
     const std::string& path() const;
 

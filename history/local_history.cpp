@@ -1,0 +1,234 @@
+#include "history/local_history.h"
+
+#include <map>
+#include <utility>
+
+#include "history/download_columns.h"
+#include "history/history_error.h"
+#include "history/local_file.h"
+#include "history/local_queries.h"
+#include "history/sqlite_database.h"
+#include "history/sqlite_statement.h"
+#include "history/sqlite_transaction.h"
+
+namespace history {
+
+namespace {
+
+const char* const kInsertDownload = R"sql(
+INSERT INTO downloads (uid, program, program_version, host, account, pressed_at, ended_at, port,
+    device, baud, include_statistics, include_deletes, space_delimiters, gauge_version,
+    statistics_announced, memory_announced, rows_received, rows_written, ended_with, complete,
+    fingerprint, file, form, characteristic, lower_limit, upper_limit, nominal, value_field, unit,
+    counted, mean, standard_deviation, minimum, maximum, average_moving_range, cp, cpk, pp, ppk,
+    below_lsl, above_usl)
+VALUES (:uid, :program, :program_version, :host, :account, :pressed_at, :ended_at, :port,
+    :device, :baud, :include_statistics, :include_deletes, :space_delimiters, :gauge_version,
+    :statistics_announced, :memory_announced, :rows_received, :rows_written, :ended_with,
+    :complete, :fingerprint, :file, :form, :characteristic, :lower_limit, :upper_limit, :nominal,
+    :value_field, :unit, :counted, :mean, :standard_deviation, :minimum, :maximum,
+    :average_moving_range, :cp, :cpk, :pp, :ppk, :below_lsl, :above_usl)
+ON CONFLICT (uid) DO NOTHING
+)sql";
+
+const char* const kInsertPoint =
+    "INSERT INTO points (download_id, position, section, line, deleted, counted, value) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+
+void readColumn(const SqliteStatement& row, int column, std::string& field) {
+    field = row.text(column);
+}
+void readColumn(const SqliteStatement& row, int column, int& field) {
+    field = static_cast<int>(row.integer(column));
+}
+void readColumn(const SqliteStatement& row, int column, bool& field) {
+    field = row.integer(column) != 0;
+}
+void readColumn(const SqliteStatement& row, int column, double& field) {
+    field = row.real(column);
+}
+template <class T>
+void readColumn(const SqliteStatement& row, int column, std::optional<T>& field) {
+    if (row.isNull(column)) {
+        field.reset();
+    } else {
+        readColumn(row, column, field.emplace());
+    }
+}
+
+// The rows of a SELECT * of downloads, each column found by its name once.
+class DownloadRows {
+public:
+    explicit DownloadRows(SqliteStatement& statement) : m_statement(statement) {
+        for (int column = 0; column < statement.columnCount(); ++column) {
+            m_columns.emplace(statement.columnName(column), column);
+        }
+    }
+
+    bool next() { return m_statement.step(); }
+    std::int64_t id() const { return m_statement.integer(m_columns.at("id")); }
+    KeptDownload download() const {
+        KeptDownload download;
+        forEachColumn(download, [this](std::string_view name, auto& field) {
+            readColumn(m_statement, m_columns.at(name), field);
+        });
+        return download;
+    }
+
+private:
+    SqliteStatement& m_statement;
+    std::map<std::string_view, int, std::less<>> m_columns;
+};
+
+std::vector<KeptPoint> pointsOf(const SqliteDatabase& database, std::int64_t downloadId) {
+    SqliteStatement statement(database,
+                              "SELECT section, line, deleted, value FROM points "
+                              "WHERE download_id = ?1 ORDER BY position");
+    statement.bind(1, downloadId);
+    std::vector<KeptPoint> points;
+    while (statement.step()) {
+        KeptPoint& point = points.emplace_back();
+        point.section =
+            statement.text(0) == pointsfile::sectionName(pointsfile::Section::Statistics)
+                ? pointsfile::Section::Statistics
+                : pointsfile::Section::Memory;
+        readColumn(statement, 1, point.line);
+        readColumn(statement, 2, point.deleted);
+        readColumn(statement, 3, point.value);
+    }
+    return points;
+}
+
+void addPoints(const SqliteDatabase& database, std::int64_t downloadId,
+               const std::vector<KeptPoint>& points) {
+    SqliteStatement statement(database, kInsertPoint);
+    statement.bind(1, downloadId);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const KeptPoint& point = points[i];
+        statement.bind(2, static_cast<std::int64_t>(i + 1));
+        statement.bind(3, pointsfile::sectionName(point.section));
+        statement.bind(4, point.line);
+        statement.bind(5, point.deleted);
+        statement.bind(6, point.value.has_value());
+        statement.bind(7, point.value);
+        statement.step();
+        statement.reset();
+    }
+}
+
+}  // namespace
+
+struct LocalHistory::Store {
+    std::string path;
+    Access access = Access::Read;
+
+    std::optional<SqliteDatabase> connect(bool create) const {
+        return openLocalHistory(path, access == Access::Write, create);
+    }
+    void refuseReading() const;
+};
+
+void LocalHistory::Store::refuseReading() const {
+    if (access == Access::Read) {
+        throw HistoryError(path, "is open for reading only");
+    }
+}
+
+LocalHistory::LocalHistory(const std::string& path, Access access)
+    : m_store(std::make_unique<Store>(Store{path, access})) {
+    m_store->connect(false);
+}
+
+LocalHistory::~LocalHistory() = default;
+
+void LocalHistory::add(const KeptDownload& download) {
+    m_store->refuseReading();
+    SqliteDatabase database = *m_store->connect(true);
+    SqliteTransaction transaction(database);
+    {
+        SqliteStatement statement(database, kInsertDownload);
+        forEachColumn(download, [&statement](std::string_view name, const auto& field) {
+            statement.bind(":" + std::string(name), field);
+        });
+        statement.step();
+    }
+    if (database.changes() == 0) {
+        return;  // kept already: the first one stands
+    }
+    addPoints(database, database.lastInsertId(), download.points);
+    transaction.commit();
+}
+
+std::vector<std::string> LocalHistory::waitingUids() {
+    std::vector<std::string> uids;
+    if (const auto database = m_store->connect(false)) {
+        SqliteStatement statement(*database,
+                                  "SELECT uid FROM downloads WHERE sent_at IS NULL ORDER BY id");
+        while (statement.step()) {
+            uids.push_back(statement.text(0));
+        }
+    }
+    return uids;
+}
+
+std::optional<KeptDownload> LocalHistory::read(const std::string& uid) {
+    const auto database = m_store->connect(false);
+    if (!database) {
+        return std::nullopt;
+    }
+    SqliteStatement statement(*database, "SELECT * FROM downloads WHERE uid = ?1");
+    statement.bind(1, uid);
+    DownloadRows rows(statement);
+    if (!rows.next()) {
+        return std::nullopt;
+    }
+    KeptDownload download = rows.download();
+    download.points = pointsOf(*database, rows.id());
+    return download;
+}
+
+void LocalHistory::markSent(const std::string& uid, const std::string& sentAt) {
+    m_store->refuseReading();
+    if (const auto database = m_store->connect(false)) {
+        SqliteStatement statement(
+            *database, "UPDATE downloads SET sent_at = ?1 WHERE uid = ?2 AND sent_at IS NULL");
+        statement.bind(1, sentAt);
+        statement.bind(2, uid);
+        statement.step();
+    }
+}
+
+HistoryCounts LocalHistory::counts() {
+    HistoryCounts counts;
+    if (const auto database = m_store->connect(false)) {
+        SqliteStatement statement(*database,
+                                  "SELECT count(*), count(*) - count(sent_at) FROM downloads");
+        statement.step();
+        counts.downloads = static_cast<int>(statement.integer(0));
+        counts.waiting = static_cast<int>(statement.integer(1));
+    }
+    return counts;
+}
+
+std::vector<KeptDownload> LocalHistory::list(const std::optional<std::string>& characteristic) {
+    std::vector<KeptDownload> downloads;
+    const auto database = m_store->connect(false);
+    if (!database) {
+        return downloads;
+    }
+    SqliteStatement statement(*database, characteristic ? kListOneCharacteristic : kListAll);
+    if (characteristic) {
+        statement.bind(1, *characteristic);
+    }
+    DownloadRows rows(statement);
+    while (rows.next()) {
+        downloads.push_back(rows.download());
+    }
+    return downloads;
+}
+
+const std::string& LocalHistory::path() const {
+    return m_store->path;
+}
+
+}  // namespace history
