@@ -7,16 +7,30 @@
 
 namespace bench {
 
-// The process's resident memory, from the system's own account of it; -1 where there is none.
-inline long residentKiB() {
+// A figure of the system's account of the process, in KiB ("VmRSS:"); -1 where there is none.
+inline long statusKiB(const std::string& field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stol(line.substr(6));
+        if (line.rfind(field, 0) == 0) {
+            return std::stol(line.substr(field.size()));
         }
     }
     return -1;
+}
+
+// The process's resident memory.
+inline long residentKiB() {
+    return statusKiB("VmRSS:");
+}
+
+// The most resident memory since the start or since resetPeakResident().
+inline long peakResidentKiB() {
+    return statusKiB("VmHWM:");
+}
+
+inline void resetPeakResident() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 // User and system CPU time the process has used so far.
