@@ -1,5 +1,6 @@
 #include "history/local_history.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -31,9 +32,21 @@ VALUES (:uid, :program, :program_version, :host, :account, :pressed_at, :ended_a
 ON CONFLICT (uid) DO NOTHING
 )sql";
 
-const char* const kInsertPoint =
-    "INSERT INTO points (download_id, position, section, line, deleted, counted, value) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+// Points go in blocks of rows, one statement each, which shares a statement's own cost (its
+// cursors, its checks) among them: a full download is 32,767 points.
+constexpr std::size_t kPointsPerInsert = 64;
+constexpr int kPointColumns = 7;
+
+// INSERT INTO points ... VALUES (?, ?, ?, ?, ?, ?, ?), ... for that many rows.
+std::string insertPoints(std::size_t rows) {
+    std::string sql =
+        "INSERT INTO points (download_id, position, section, line, deleted, counted, ";
+    sql += "value) VALUES ";
+    for (std::size_t row = 0; row < rows; ++row) {
+        sql += row == 0 ? "(?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?)";
+    }
+    return sql;
+}
 
 void readColumn(const SqliteStatement& row, int column, std::string& field) {
     field = row.text(column);
@@ -101,18 +114,26 @@ std::vector<KeptPoint> pointsOf(const SqliteDatabase& database, std::int64_t dow
 
 void addPoints(const SqliteDatabase& database, std::int64_t downloadId,
                const std::vector<KeptPoint>& points) {
-    SqliteStatement statement(database, kInsertPoint);
-    statement.bind(1, downloadId);
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        const KeptPoint& point = points[i];
-        statement.bind(2, static_cast<std::int64_t>(i + 1));
-        statement.bind(3, pointsfile::sectionName(point.section));
-        statement.bind(4, point.line);
-        statement.bind(5, point.deleted);
-        statement.bind(6, point.value.has_value());
-        statement.bind(7, point.value);
-        statement.step();
-        statement.reset();
+    std::optional<SqliteStatement> block;
+    for (std::size_t first = 0; first < points.size(); first += kPointsPerInsert) {
+        const std::size_t rows = std::min(kPointsPerInsert, points.size() - first);
+        if (!block || rows < kPointsPerInsert) {
+            block.reset();
+            block.emplace(database, insertPoints(rows));
+        }
+        for (std::size_t row = 0; row < rows; ++row) {
+            const KeptPoint& point = points[first + row];
+            const int at = static_cast<int>(row) * kPointColumns;
+            block->bind(at + 1, downloadId);
+            block->bind(at + 2, static_cast<std::int64_t>(first + row + 1));
+            block->bind(at + 3, pointsfile::sectionName(point.section));
+            block->bind(at + 4, point.line);
+            block->bind(at + 5, point.deleted);
+            block->bind(at + 6, point.value.has_value());
+            block->bind(at + 7, point.value);
+        }
+        block->step();
+        block->reset();
     }
 }
 
