@@ -1,7 +1,6 @@
 #include "history/local_history.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 #include "history/download_columns.h"
@@ -9,6 +8,7 @@
 #include "history/local_file.h"
 #include "history/local_queries.h"
 #include "history/sqlite_database.h"
+#include "history/sqlite_rows.h"
 #include "history/sqlite_statement.h"
 #include "history/sqlite_transaction.h"
 
@@ -48,51 +48,6 @@ std::string insertPoints(std::size_t rows) {
     return sql;
 }
 
-void readColumn(const SqliteStatement& row, int column, std::string& field) {
-    field = row.text(column);
-}
-void readColumn(const SqliteStatement& row, int column, int& field) {
-    field = static_cast<int>(row.integer(column));
-}
-void readColumn(const SqliteStatement& row, int column, bool& field) {
-    field = row.integer(column) != 0;
-}
-void readColumn(const SqliteStatement& row, int column, double& field) {
-    field = row.real(column);
-}
-template <class T>
-void readColumn(const SqliteStatement& row, int column, std::optional<T>& field) {
-    if (row.isNull(column)) {
-        field.reset();
-    } else {
-        readColumn(row, column, field.emplace());
-    }
-}
-
-// The rows of a SELECT * of downloads, each column found by its name once.
-class DownloadRows {
-public:
-    explicit DownloadRows(SqliteStatement& statement) : m_statement(statement) {
-        for (int column = 0; column < statement.columnCount(); ++column) {
-            m_columns.emplace(statement.columnName(column), column);
-        }
-    }
-
-    bool next() { return m_statement.step(); }
-    std::int64_t id() const { return m_statement.integer(m_columns.at("id")); }
-    KeptDownload download() const {
-        KeptDownload download;
-        forEachColumn(download, [this](std::string_view name, auto& field) {
-            readColumn(m_statement, m_columns.at(name), field);
-        });
-        return download;
-    }
-
-private:
-    SqliteStatement& m_statement;
-    std::map<std::string_view, int, std::less<>> m_columns;
-};
-
 std::vector<KeptPoint> pointsOf(const SqliteDatabase& database, std::int64_t downloadId) {
     SqliteStatement statement(database,
                               "SELECT section, line, deleted, value FROM points "
@@ -100,14 +55,7 @@ std::vector<KeptPoint> pointsOf(const SqliteDatabase& database, std::int64_t dow
     statement.bind(1, downloadId);
     std::vector<KeptPoint> points;
     while (statement.step()) {
-        KeptPoint& point = points.emplace_back();
-        point.section =
-            statement.text(0) == pointsfile::sectionName(pointsfile::Section::Statistics)
-                ? pointsfile::Section::Statistics
-                : pointsfile::Section::Memory;
-        readColumn(statement, 1, point.line);
-        readColumn(statement, 2, point.deleted);
-        readColumn(statement, 3, point.value);
+        points.push_back(pointOf(statement));
     }
     return points;
 }
