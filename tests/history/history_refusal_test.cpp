@@ -7,7 +7,7 @@
 #include "history/history_error.h"
 #include "history/local_history.h"
 #include "history/sqlite_database.h"
-#include "sample_download.h"
+#include "plant_server.h"
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using history::LocalHistory;
 using history::SqliteDatabase;
-using historytest::sampleDownload;
+using planttest::hostileDownload;
 using testsupport::readBytes;
 
 // The reason the history gave, or "" when it took the file.
@@ -70,7 +70,7 @@ TEST(HistoryRefusalTest, AFileThatIsNotAWritableHistoryIsLeftAsItIs) {
             const std::string reason = refusal([&] { LocalHistory(path, access); });
             EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
         }
-        const std::string reason = refusal([&] { waiting.add(sampleDownload("v")); });
+        const std::string reason = refusal([&] { waiting.add(hostileDownload("v")); });
         EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
         EXPECT_EQ(readBytes(path), before);
     }
@@ -95,7 +95,7 @@ TEST(HistoryRefusalTest, APlaceThatCannotHoldAHistoryIsNamedWithItsReason) {
          {std::pair{"/proc/qorb/history.sqlite", "its folder cannot be made: "},
           {"/proc/history.sqlite", "cannot be opened: unable to open database file (No such"}}) {
         const std::string said = refusal(
-            [path] { LocalHistory(path, LocalHistory::Access::Write).add(sampleDownload("u")); });
+            [path] { LocalHistory(path, LocalHistory::Access::Write).add(hostileDownload("u")); });
         EXPECT_EQ(said.rfind(reason, 0), 0u) << said;
     }
     if (geteuid() != 0) {
@@ -104,7 +104,7 @@ TEST(HistoryRefusalTest, APlaceThatCannotHoldAHistoryIsNamedWithItsReason) {
         EXPECT_EQ(refusal([&] {
                       LocalHistory(folder.file("read-only/history.sqlite"),
                                    LocalHistory::Access::Write)
-                          .add(sampleDownload("u"));
+                          .add(hostileDownload("u"));
                   }),
                   "cannot be opened: unable to open database file (Permission denied)");
     }
@@ -123,9 +123,9 @@ TEST(HistoryRefusalTest, OnlyTheFirstDownloadMakesTheHistory) {
     EXPECT_TRUE(reader.list(std::nullopt).empty());
     EXPECT_FALSE(reader.read("u"));
     EXPECT_EQ(filesIn(folder.path()), "");
-    EXPECT_EQ(refusal([&] { reader.add(sampleDownload("u")); }), "is open for reading only");
+    EXPECT_EQ(refusal([&] { reader.add(hostileDownload("u")); }), "is open for reading only");
 
-    writer.add(sampleDownload("u"));
+    writer.add(hostileDownload("u"));
     EXPECT_EQ(reader.counts().downloads, 1);
     EXPECT_EQ(filesIn(folder.path() / "data/qorb"), "history.sqlite ");
 
@@ -133,7 +133,7 @@ TEST(HistoryRefusalTest, OnlyTheFirstDownloadMakesTheHistory) {
     testsupport::writeBytes(empty, "");
     EXPECT_EQ(LocalHistory(empty, LocalHistory::Access::Read).counts().downloads, 0);
     EXPECT_EQ(readBytes(empty), "");
-    LocalHistory(empty, LocalHistory::Access::Write).add(sampleDownload("u"));
+    LocalHistory(empty, LocalHistory::Access::Write).add(hostileDownload("u"));
     EXPECT_EQ(LocalHistory(empty, LocalHistory::Access::Read).counts().downloads, 1);
 }
 

@@ -10,7 +10,8 @@
 #include "history/local_queries.h"
 #include "history/sqlite_database.h"
 #include "history/sqlite_statement.h"
-#include "sample_download.h"
+#include "kept_text.h"
+#include "plant_server.h"
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
@@ -24,8 +25,8 @@ using history::KeptDownload;
 using history::LocalHistory;
 using history::SqliteDatabase;
 using history::SqliteStatement;
-using historytest::sampleDownload;
 using historytest::shown;
+using planttest::hostileDownload;
 
 // Each row of a query's first `columns` columns, joined.
 std::string rowsOf(const std::string& path, const std::string& sql, int columns = 1) {
@@ -44,7 +45,7 @@ std::string rowsOf(const std::string& path, const std::string& sql, int columns 
 TEST(LocalHistoryTest, SchemaHasTheTablesColumnsTypesAndVersion) {
     const testsupport::TempFolder folder;
     const std::string path = folder.file("history.sqlite");
-    LocalHistory(path, LocalHistory::Access::Write).add(sampleDownload("u1"));
+    LocalHistory(path, LocalHistory::Access::Write).add(hostileDownload("u1"));
 
     EXPECT_EQ(rowsOf(path, "PRAGMA user_version"), "1;");
     EXPECT_EQ(rowsOf(path, "PRAGMA journal_mode"), "wal;");
@@ -80,10 +81,10 @@ TEST(LocalHistoryTest, ADownloadComesBackExactlyAndATwiceAddedUidIsStoredOnce) {
     const testsupport::TempFolder folder;
     const std::string path = folder.file("history.sqlite");
     LocalHistory history(path, LocalHistory::Access::Write);
-    KeptDownload hostile = sampleDownload("u1");
+    KeptDownload hostile = hostileDownload("u1");
     hostile.file = std::string("/tmp/a\0b';--.csv", 16);
     history.add(hostile);
-    KeptDownload again = sampleDownload("u1");
+    KeptDownload again = hostileDownload("u1");
     again.endedWith = "Terminated";
     history.add(again);
 
@@ -103,7 +104,7 @@ TEST(LocalHistoryTest, WaitingCountsAndListingsByCharacteristicAndTime) {
          {std::tuple{"late", "bore", "2026-12-07T16:00:00+01:00"},
           {"other", "shaft", "2026-12-07T15:00:00+01:00"},
           {"early", "bore", "2026-12-07T09:00:00+01:00"}}) {
-        KeptDownload download = sampleDownload(uid);
+        KeptDownload download = hostileDownload(uid);
         download.characteristic = characteristic;
         download.pressedAt = pressedAt;
         history.add(download);
@@ -127,7 +128,7 @@ TEST(LocalHistoryTest, WaitingCountsAndListingsByCharacteristicAndTime) {
     };
     EXPECT_EQ(uids(history.list("bore")), "early late ");
     EXPECT_EQ(uids(history.list(std::nullopt)), "early other late ");
-    EXPECT_EQ(history.list("shaft").at(0).mean, 12.0034);
+    EXPECT_EQ(history.list("shaft").at(0).mean, 0.1 + 0.2);
 }
 
 // Two programs ending a download each at the same moment into one new file: both land.
@@ -137,7 +138,7 @@ TEST(LocalHistoryTest, TwoWritersAtOnceBothLand) {
     constexpr int kEach = 15;
     const auto write = [&path](const std::string& who) {
         LocalHistory history(path, LocalHistory::Access::Write);
-        KeptDownload download = sampleDownload("");
+        KeptDownload download = hostileDownload("");
         download.points.resize(2000, download.points.back());
         for (int i = 0; i < kEach; ++i) {
             download.uid = who + std::to_string(i);
