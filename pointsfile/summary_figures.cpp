@@ -35,6 +35,40 @@ double asWritten(double value) {
 
 }  // namespace
 
+Figure potentialCapability(const SummaryChoices& limits, const Figure& sigma) {
+    const std::optional<double>& lower = limits.lowerLimit;
+    const std::optional<double>& upper = limits.upperLimit;
+    if (!lower || !upper) {
+        return because(kNeedsBothLimits);
+    }
+    if (*lower >= *upper) {
+        return because(kNeedsLimitsInOrder);
+    }
+    return sigma.value ? valueOf((*upper - *lower) / (6 * *sigma.value)) : sigma;
+}
+
+Figure actualCapability(const SummaryChoices& limits, double mean, const Figure& sigma) {
+    const std::optional<double>& lower = limits.lowerLimit;
+    const std::optional<double>& upper = limits.upperLimit;
+    if (!lower && !upper) {
+        return because(kNeedsALimit);
+    }
+    if (lower && upper && *lower >= *upper) {
+        return because(kNeedsLimitsInOrder);
+    }
+    if (!sigma.value) {
+        return sigma;
+    }
+    const double threeSigma = 3 * *sigma.value;
+    if (!lower) {
+        return valueOf((*upper - mean) / threeSigma);
+    }
+    if (!upper) {
+        return valueOf((mean - *lower) / threeSigma);
+    }
+    return valueOf(std::min(*upper - mean, mean - *lower) / threeSigma);
+}
+
 ValueStatistics::ValueStatistics(const SummaryChoices& limits)
     : m_lower(limits.lowerLimit), m_upper(limits.upperLimit) {}
 
@@ -74,46 +108,19 @@ SummaryFigures ValueStatistics::figures() const {
     f.shortTermSigma =
         two ? valueOf(*f.averageMovingRange.value / kMovingRangeD2) : because(kNeedsTwoValues);
 
-    // Cp and Pp, Cpk and Ppk: the same rules, with the short-term sigma or the sample's.
-    const auto potential = [&](const Figure& sigma) {
-        if (!lower || !upper) {
-            return because(kNeedsBothLimits);
-        }
-        if (outOfOrder) {
-            return because(kNeedsLimitsInOrder);
-        }
+    // Cp and Pp, Cpk and Ppk: the same rules, with the short-term sigma or the sample's, each
+    // only over two values with some spread.
+    const auto spread = [&](const Figure& sigma) {
         if (!two) {
             return because(kNeedsTwoValues);
         }
-        return zeroSpread ? because(kZeroSpread)
-                          : valueOf((*m_upper - *m_lower) / (6 * *sigma.value));
+        return zeroSpread ? because(kZeroSpread) : sigma;
     };
-    const auto actual = [&](const Figure& sigma) {
-        if (!lower && !upper) {
-            return because(kNeedsALimit);
-        }
-        if (outOfOrder) {
-            return because(kNeedsLimitsInOrder);
-        }
-        if (!two) {
-            return because(kNeedsTwoValues);
-        }
-        if (zeroSpread) {
-            return because(kZeroSpread);
-        }
-        const double threeSigma = 3 * *sigma.value;
-        if (!lower) {
-            return valueOf((*m_upper - m_mean) / threeSigma);
-        }
-        if (!upper) {
-            return valueOf((m_mean - *m_lower) / threeSigma);
-        }
-        return valueOf(std::min(*m_upper - m_mean, m_mean - *m_lower) / threeSigma);
-    };
-    f.cp = potential(f.shortTermSigma);
-    f.cpk = actual(f.shortTermSigma);
-    f.pp = potential(f.standardDeviation);
-    f.ppk = actual(f.standardDeviation);
+    const SummaryChoices limits{m_lower, m_upper, {}, {}, {}};
+    f.cp = potentialCapability(limits, spread(f.shortTermSigma));
+    f.cpk = actualCapability(limits, m_mean, spread(f.shortTermSigma));
+    f.pp = potentialCapability(limits, spread(f.standardDeviation));
+    f.ppk = actualCapability(limits, m_mean, spread(f.standardDeviation));
 
     const auto count = [&](bool set, std::string_view needs, int beyond) {
         if (!set) {

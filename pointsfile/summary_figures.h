@@ -30,6 +30,12 @@ struct Figure {
     std::string_view whyNot;
 };
 
+// Cp or Pp, and Cpk or Ppk, at the limits: the Summary's rules. `sigma` is the spread to divide by,
+// or why it cannot serve (fewer values than it needs, zero spread), said after the limits' own
+// reasons.
+Figure potentialCapability(const SummaryChoices& limits, const Figure& sigma);
+Figure actualCapability(const SummaryChoices& limits, double mean, const Figure& sigma);
+
 // The Summary's figures, in the order it shows them.
 struct SummaryFigures {
     int points = 0;

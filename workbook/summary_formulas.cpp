@@ -1,8 +1,9 @@
 #include "workbook/summary_formulas.h"
 
-#include <charconv>
+#include <utility>
 
 #include "pointsfile/summary_figures.h"
+#include "workbook/formula_text.h"
 
 namespace workbook {
 
@@ -18,27 +19,6 @@ using pointsfile::kNeedsUpperLimit;
 using pointsfile::kZeroSpread;
 
 namespace {
-
-// Appended piece by piece: GCC 12 at -O3 takes "\"" + std::string for an overlapping copy.
-std::string quoted(std::string_view text) {
-    std::string inQuotes(1, '"');
-    inQuotes.append(text);
-    inQuotes += '"';
-    return inQuotes;
-}
-
-std::string numberText(double value) {
-    char text[32];
-    return {text, std::to_chars(text, text + sizeof text, value).ptr};
-}
-
-// Reads as text: joins its pieces.
-template <typename... Pieces>
-std::string join(const Pieces&... pieces) {
-    std::string text;
-    (text.append(pieces), ...);
-    return text;
-}
 
 const std::string kLower(kLowerLimitName);
 const std::string kUpper(kUpperLimitName);
@@ -56,35 +36,13 @@ const std::string kOutOfOrder =
     "AND(ISNUMBER(" + kLower + "),ISNUMBER(" + kUpper + ")," + kLower + ">=" + kUpper + ")";
 
 // The figure, unless there are fewer values than it needs.
-std::string unless(int fewest, const std::string& then) {
-    return join("IF(", kCount, "<", std::to_string(fewest), ",",
+std::string unless(std::string_view count, int fewest, const std::string& then) {
+    return join("IF(", count, "<", std::to_string(fewest), ",",
                 quoted(fewest == 1 ? kNeedsAValue : kNeedsTwoValues), ",", then, ")");
 }
 
-// Needs two values with some spread.
-std::string spread(const std::string& then) {
-    return unless(2,
-                  join("IF(", kMaximum, "=", kMinimum, ",", quoted(kZeroSpread), ",", then, ")"));
-}
-
-// Cp and Pp.
-std::string potential(std::string_view sigma) {
-    return join("IF(OR(", kNoLower, ",", kNoUpper, "),", quoted(kNeedsBothLimits), ",IF(", kLower,
-                ">=", kUpper, ",", quoted(kNeedsLimitsInOrder), ",",
-                spread(join("(", kUpper, "-", kLower, ")/(6*", sigma, ")")), "))");
-}
-
-// Cpk and Ppk: one-sided with one limit.
-std::string actual(std::string_view sigma) {
-    const std::string threeSigma = join("/(3*", sigma, ")");
-    const std::string toUpper = kUpper + "-" + kMean;
-    const std::string fromLower = kMean + "-" + kLower;
-    return join("IF(", kNoLimit, ",", quoted(kNeedsALimit), ",IF(", kOutOfOrder, ",",
-                quoted(kNeedsLimitsInOrder), ",",
-                spread(join("IF(", kNoLower, ",(", toUpper, ")", threeSigma, ",IF(", kNoUpper, ",(",
-                            fromLower, ")", threeSigma, ",MIN(", toUpper, ",", fromLower, ")",
-                            threeSigma, "))")),
-                "))");
+std::string unless(int fewest, const std::string& then) {
+    return unless(kCount, fewest, then);
 }
 
 std::string beyond(const std::string& limit, const std::string& noLimit, std::string_view needs,
@@ -95,6 +53,34 @@ std::string beyond(const std::string& limit, const std::string& noLimit, std::st
 }
 
 }  // namespace
+
+std::string potentialFormula(std::string_view sigma, const SpreadCheck& spread) {
+    return join("IF(OR(", kNoLower, ",", kNoUpper, "),", quoted(kNeedsBothLimits), ",IF(", kLower,
+                ">=", kUpper, ",", quoted(kNeedsLimitsInOrder), ",",
+                spread(join("(", kUpper, "-", kLower, ")/(6*", sigma, ")")), "))");
+}
+
+std::string actualFormula(std::string_view mean, std::string_view sigma,
+                          const SpreadCheck& spread) {
+    const std::string threeSigma = join("/(3*", sigma, ")");
+    const std::string toUpper = join(kUpper, "-", mean);
+    const std::string fromLower = join(mean, "-", kLower);
+    return join("IF(", kNoLimit, ",", quoted(kNeedsALimit), ",IF(", kOutOfOrder, ",",
+                quoted(kNeedsLimitsInOrder), ",",
+                spread(join("IF(", kNoLower, ",(", toUpper, ")", threeSigma, ",IF(", kNoUpper, ",(",
+                            fromLower, ")", threeSigma, ",MIN(", toUpper, ",", fromLower, ")",
+                            threeSigma, "))")),
+                "))");
+}
+
+SpreadCheck valuesSpread(std::string count, std::string minimum, std::string maximum) {
+    return [count = std::move(count), minimum = std::move(minimum),
+            maximum = std::move(maximum)](const std::string& division) {
+        return unless(
+            count, 2,
+            join("IF(", maximum, "=", minimum, ",", quoted(kZeroSpread), ",", division, ")"));
+    };
+}
 
 FigureFormulas figureFormulas(const FormulaCells& cells) {
     FigureFormulas f;
@@ -109,10 +95,11 @@ FigureFormulas figureFormulas(const FormulaCells& cells) {
     f.averageMovingRange =
         unless(2, cells.movingRanges.empty() ? "0" : "AVERAGE(" + cells.movingRanges + ")");
     f.shortTermSigma = unless(2, kMovingRange + "/" + numberText(kMovingRangeD2));
-    f.cp = potential(kSigmaName);
-    f.cpk = actual(kSigmaName);
-    f.pp = potential(kDeviationName);
-    f.ppk = actual(kDeviationName);
+    const SpreadCheck spread = valuesSpread(kCount, kMinimum, kMaximum);
+    f.cp = potentialFormula(kSigmaName, spread);
+    f.cpk = actualFormula(kMean, kSigmaName, spread);
+    f.pp = potentialFormula(kDeviationName, spread);
+    f.ppk = actualFormula(kMean, kDeviationName, spread);
     f.belowLower = beyond(kLower, kNoLower, kNeedsLowerLimit, "<");
     f.aboveUpper = beyond(kUpper, kNoUpper, kNeedsUpperLimit, ">");
     f.outOfTolerance =

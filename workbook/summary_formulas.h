@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,18 @@ struct FigureFormulas {
 };
 
 FigureFormulas figureFormulas(const FormulaCells& cells);
+
+// What a capability index needs of its sigma before it divides by it: the division wrapped in the
+// tests that say why it cannot be computed.
+using SpreadCheck = std::function<std::string(const std::string& division)>;
+
+// Cp or Pp, and Cpk or Ppk, at the limits named LowerLimit and UpperLimit: the spreadsheet's form
+// of pointsfile::potentialCapability and actualCapability.
+std::string potentialFormula(std::string_view sigma, const SpreadCheck& spread);
+std::string actualFormula(std::string_view mean, std::string_view sigma, const SpreadCheck& spread);
+
+// The Summary's check: two values at least, not all equal.
+SpreadCheck valuesSpread(std::string count, std::string minimum, std::string maximum);
 
 // The moving range between two consecutive counted values, a plain formula in a helper row of
 // its own rather than range arithmetic inside SUMPRODUCT: Excel and LibreOffice take that as

@@ -16,6 +16,12 @@ using pointsfile::latin1ToUtf8;
 using pointsfile::pathOfUtf8;
 using pointsfile::utf8OrLatin1;
 
+void createEmptyFile(pointsfile::FileTable& files, const std::string& path) {
+    const std::int16_t number = files.freeFileNumber();
+    files.openForWriting(number, path);
+    files.close(number);
+}
+
 Workbook::Workbook(const std::string& path) : m_path(path) {
     // The system's temporary folder is one the user may write.
     const std::filesystem::path temporaryFolder = std::filesystem::temp_directory_path();

@@ -7,9 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "pointsfile/file_table.h"
 #include "workbook/c_library.h"
 
 namespace workbook {
+
+// Creates the file or empties it, through the program's own file numbers: on Windows the library
+// reaches a name outside the code page by the short name of a file that exists.
+void createEmptyFile(pointsfile::FileTable& files, const std::string& path);
 
 // One workbook being written, for the workbook form's files alone: the one place besides them that
 // knows libxlsxwriter. Whatever the library refuses throws FileError naming the workbook.

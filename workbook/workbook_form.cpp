@@ -130,13 +130,6 @@ void writeRecord(Workbook& book, lxw_worksheet* sheet, const DownloadRecord& rec
     text("Ended with", record.endMessage);
 }
 
-// Creates the file or empties it, through the program's own file numbers.
-void createEmpty(FileTable& files, const std::string& path) {
-    const std::int16_t number = files.freeFileNumber();
-    files.openForWriting(number, path);
-    files.close(number);
-}
-
 class WorkbookSink : public RowSink {
 public:
     WorkbookSink(FileTable& files, const std::string& path, const SummaryChoices& summary)
@@ -147,7 +140,7 @@ public:
           m_summary(summary) {
         // Proves the path can be written before the gauge is asked for anything; the empty file
         // goes again, so that a crash leaves no workbook a spreadsheet would call damaged.
-        createEmpty(files, path);
+        createEmptyFile(files, path);
         std::error_code ignored;
         std::filesystem::remove(pathOfUtf8(path), ignored);
         m_copy.open(m_copyPath);
@@ -169,7 +162,7 @@ public:
         try {
             // Made again first: on Windows the library reaches a name outside the code page by
             // the short name of a file that exists.
-            createEmpty(m_files, m_path);
+            createEmptyFile(m_files, m_path);
             Workbook book(m_path);
             // The sheets in the order of their tabs; each is written in one go, the Summary last,
             // as it reads the figures the Points sheet's rows gave.

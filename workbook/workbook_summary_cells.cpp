@@ -79,7 +79,8 @@ void SummaryCells::formula(lxw_row_t row, lxw_col_t column, const std::string& f
                                                    std::string(result.whyNot).c_str()));
 }
 
-void SummaryCells::input(lxw_row_t row, std::string_view label, std::optional<double> value) {
+void SummaryCells::input(lxw_row_t row, std::string_view label, std::optional<double> value,
+                         std::string_view follows) {
     text(row, kLabelColumn, label);
     if (value) {
         m_book.writeNumber(m_sheet, row, kFigureColumn, *value, m_input);
@@ -87,8 +88,8 @@ void SummaryCells::input(lxw_row_t row, std::string_view label, std::optional<do
         m_book.check(worksheet_write_blank(m_sheet, row, kFigureColumn, m_input));
     }
     std::string name(label);
-    std::string message =
-        "A number, or empty for none. Every figure, line, bar and colour follows it.";
+    std::string message = "A number, or empty for none. ";
+    message.append(follows);
     std::string refusal = "Type a number, or leave the cell empty.";
     lxw_data_validation numbers{};
     numbers.validate = LXW_VALIDATION_TYPE_DECIMAL;

@@ -75,8 +75,10 @@ public:
     // With its result: a spreadsheet that does not recalculate on opening shows that.
     void formula(lxw_row_t row, lxw_col_t column, const std::string& formula,
                  const pointsfile::Figure& result, lxw_format* format = nullptr);
-    // A labelled cell for the engineer to edit: shaded, and taking numbers only.
-    void input(lxw_row_t row, std::string_view label, std::optional<double> value);
+    // A labelled cell for the engineer to edit: shaded, and taking numbers only; `follows` says
+    // what an edit moves, in the message shown beside the cell.
+    void input(lxw_row_t row, std::string_view label, std::optional<double> value,
+               std::string_view follows = "Every figure, line, bar and colour follows it.");
 
     lxw_format* const fine;
     lxw_format* const asSent;

@@ -188,6 +188,48 @@ def sumproduct_arguments(formula):
     return found
 
 
+def check_sumproducts(book, fault):
+    """Every SUMPRODUCT in the workbook counts one comparison, which every engine computes
+    alike."""
+    for sheet in book.worksheets:
+        for row in sheet.iter_rows():
+            for cell in row:
+                if cell.data_type != "f":
+                    continue
+                for inside in sumproduct_arguments(str(cell.value)):
+                    if not COUNTED_COMPARISON.fullmatch(inside):
+                        fault(f"{sheet.title}!{cell.coordinate}: SUMPRODUCT({inside}) is more "
+                              f"than one comparison counted")
+
+
+def recalculated_by_engines(check, follow, inputs, moved, scratch, fault):
+    """Each engine: check(engine) has it recalculate the workbook and says how many formulas it
+    checked; with `moved` limits typed into a copy (inputs: the workbook's path, the sheet and the
+    rows of column B that take them), follow(engine, book) checks the engine's recalculation of
+    the copy. What was checked, or None."""
+    import openpyxl
+
+    if moved:
+        path, sheet, rows = inputs
+        edited = openpyxl.load_workbook(path)
+        for row, limit in zip(rows, moved):
+            edited[sheet].cell(row, 2).value = limit
+        edited_path = os.path.join(scratch, "limits.xlsx")
+        edited.save(edited_path)
+    said = []
+    for engine in ENGINES:
+        try:
+            checked = check(engine)
+            if moved:
+                follow(engine, recalculated(engine, edited_path, scratch))
+        except EngineError as error:
+            fault(str(error))
+            continue
+        said.append(f"{engine} {checked} formulas")
+    return f"recalculated by {' and '.join(said)} to the same results" + \
+        (", and new limits followed" if moved else "") if said else None
+
+
 def defined_names(book):
     names = getattr(book.defined_names, "definedName", None)
     if names is None:  # openpyxl 3.1 keeps them in a dictionary
@@ -358,17 +400,7 @@ class SummaryCheck:
                 return
 
     def check_sumproducts(self):
-        """Every SUMPRODUCT in the workbook counts one comparison, which every engine computes
-        alike."""
-        for sheet in self.book.worksheets:
-            for row in sheet.iter_rows():
-                for cell in row:
-                    if cell.data_type != "f":
-                        continue
-                    for inside in sumproduct_arguments(str(cell.value)):
-                        if not COUNTED_COMPARISON.fullmatch(inside):
-                            self.fault(f"{sheet.title}!{cell.coordinate}: SUMPRODUCT({inside}) "
-                                       f"is more than one comparison counted")
+        check_sumproducts(self.book, self.fault)
 
     def check_charts(self, sheet):
         charts = {type(chart).__name__: chart for chart in sheet._charts}
@@ -437,8 +469,6 @@ class SummaryCheck:
     def recalc(self, scratch):
         """Each engine recalculates the Summary from scratch to Python's figures and the results
         written, then follows new limits: what was checked."""
-        import openpyxl
-
         if not self.values or len(self.rows) != len(LABELS):
             return None
         # New limits in the engineer's hands: a band around the mean that leaves values out.
@@ -446,23 +476,11 @@ class SummaryCheck:
         if len(self.values) >= 2 and max(self.values) != min(self.values):
             mean, spread = statistics.fmean(self.values), statistics.stdev(self.values)
             moved = (mean - spread / 2, mean + spread / 2)
-            edited = openpyxl.load_workbook(self.path)
-            for label, limit in zip(INPUTS, moved):
-                edited["Summary"].cell(self.rows[label], 2).value = limit
-            edited_path = os.path.join(scratch, "limits.xlsx")
-            edited.save(edited_path)
-        said = []
-        for engine in ENGINES:
-            try:
-                checked = self.recalculated_by(engine, scratch)
-                if moved:
-                    self.follows(engine, recalculated(engine, edited_path, scratch), *moved)
-            except EngineError as error:
-                self.fault(str(error))
-                continue
-            said.append(f"{engine} {checked} formulas")
-        return f"recalculated by {' and '.join(said)} to the same results" + \
-            (", and new limits followed" if moved else "") if said else None
+        return recalculated_by_engines(
+            lambda engine: self.recalculated_by(engine, scratch),
+            lambda engine, book: self.follows(engine, book, *moved),
+            (self.path, "Summary", [self.rows[label] for label in INPUTS]), moved, scratch,
+            self.fault)
 
     def recalculated_by(self, engine, scratch):
         """Checks one engine's results: each figure against Python's, each helper cell against
@@ -498,19 +516,25 @@ class SummaryCheck:
 
 def check_summary(path, rows, options, fault):
     """Checks the Summary of the workbook at path; a line saying what was checked."""
+    check = SummaryCheck(path, *formulas_and_results(path), rows, options, fault)
+    values = check.run()
+    said = f"Summary of Field {check.field}: {values} values" if values else \
+        "Summary: no figures, as no field holds a number"
+    return with_engines(check, said) if options.recalc and values else said
+
+
+def formulas_and_results(path):
+    """The workbook read twice: its formulas, and the results written with them."""
     import openpyxl
 
     with open(path, "rb") as file:
         book = openpyxl.load_workbook(file)
     with open(path, "rb") as file:
-        values_book = openpyxl.load_workbook(file, data_only=True)
-    check = SummaryCheck(path, book, values_book, rows, options, fault)
-    values = check.run()
-    said = f"Summary of Field {check.field}: {values} values" if values else \
-        "Summary: no figures, as no field holds a number"
-    if options.recalc and values:
-        with tempfile.TemporaryDirectory(prefix="summary-check.") as scratch:
-            engines = check.recalc(scratch)
-        if engines:
-            said += "; " + engines
-    return said
+        return book, openpyxl.load_workbook(file, data_only=True)
+
+
+def with_engines(check, said):
+    """What was said, and what check.recalc(scratch) says of the engines' recalculation."""
+    with tempfile.TemporaryDirectory(prefix="spreadsheet-engines.") as scratch:
+        engines = check.recalc(scratch)
+    return said + "; " + engines if engines else said
