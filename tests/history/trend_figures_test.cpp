@@ -7,7 +7,9 @@
 #include <variant>
 #include <vector>
 
+#include "history/download_facts.h"
 #include "history/trend_figures.h"
+#include "pointsfile/received_lines.h"
 #include "pointsfile/summary_figures.h"
 
 namespace {
@@ -21,27 +23,11 @@ const std::optional<double> kNone;
 // A download as the history keeps it: the Summary's figures of its values at its own limits.
 TrendRow download(const std::vector<double>& values, std::optional<double> lower = kNone,
                   std::optional<double> upper = kNone, const std::string& repeatOf = {}) {
-    pointsfile::ValueStatistics statistics({lower, upper, {}, {}, {}});
+    pointsfile::ReceivedLines lines;
     for (const double value : values) {
-        statistics.add(value);
+        lines.add(pointsfile::Section::Memory, "1\t" + std::to_string(value));
     }
-    const pointsfile::SummaryFigures f = statistics.figures();
-    const auto count = [](const Figure& figure) {
-        return figure.value ? std::optional<int>(int(*figure.value)) : std::nullopt;
-    };
-    TrendRow row;
-    history::KeptDownload& d = row.download;
-    d.lowerLimit = lower;
-    d.upperLimit = upper;
-    d.counted = f.points;
-    d.mean = f.mean.value;
-    d.standardDeviation = f.standardDeviation.value;
-    d.minimum = f.minimum.value;
-    d.maximum = f.maximum.value;
-    d.averageMovingRange = f.averageMovingRange.value;
-    d.belowLsl = count(f.belowLower);
-    d.aboveUsl = count(f.aboveUpper);
-    row.repeatOf = repeatOf;
+    TrendRow row{history::keptDownloadOf({}, {lower, upper, {}, 2, {}}, lines), repeatOf, {}};
     return row;
 }
 
