@@ -1,13 +1,16 @@
 #include "gauge/transfer.h"
 
 #include <exception>
+#include <filesystem>
 
 #include "gauge/commands.h"
 #include "gauge/count_rule.h"
 #include "gauge/transfer_texts.h"
 #include "pointsfile/file_error.h"
+#include "pointsfile/file_table.h"
 #include "pointsfile/points_file.h"
 #include "pointsfile/press_time.h"
+#include "pointsfile/utf8_path.h"
 #include "serial/port_error.h"
 #include "serial/serial_port.h"
 #include "view/view.h"
@@ -31,6 +34,29 @@ view::SaveDialogRequest pointsFileDialog(bool dateAndTimeInName,
 
 std::string unableToWrite(const pointsfile::FileError& error) {
     return std::string(kUnableToWrite) + error.path() + ": " + error.reason();
+}
+
+// Where the file is, for the history: its absolute path, or "-" for standard output.
+std::string absolutePath(const std::string& path) {
+    if (path == pointsfile::kStandardOutputName) {
+        return path;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute =
+        std::filesystem::absolute(pointsfile::pathOfUtf8(path), error);
+    return error ? path : pointsfile::utf8OfPath(absolute.lexically_normal());
+}
+
+std::string formName(pointsfile::Form form) {
+    switch (form) {
+        case pointsfile::Form::Csv:
+            return "csv";
+        case pointsfile::Form::Workbook:
+            return "xlsx";
+        case pointsfile::Form::Text:
+            break;
+    }
+    return "text";
 }
 
 }  // namespace
@@ -61,8 +87,10 @@ bool Transfer::press(const pointsfile::DownloadRecord& known) {
         m_watchdog.stop();
         m_state = kIdle;
         closePointsFile(kTransferReplaced);
+        tellHistoryFailure();
     }
     m_record = known;
+    m_record.uid = m_newUid ? m_newUid() : std::string();
     m_record.pressedAt = pointsfile::isoLocalTime(pressTime);
     return beginTransfer(*chosen);
 }
@@ -84,6 +112,10 @@ bool Transfer::beginTransfer(const std::string& path) {
     m_record.useSpaceDelimiters =
         isOn(m_view.checkBoxValue(view::CheckBox::CheckUseSpaceDelimiters));
     m_fileName = path;
+    m_record.file = absolutePath(path);
+    m_record.form = formName(m_output.form.value_or(pointsfile::formOfName(path)));
+    m_summaryAtPress = m_output.summary;
+    m_lines.clear();
     try {
         m_sink = pointsfile::openRowSink(m_files, path, m_output);
     } catch (const pointsfile::FileError& error) {
@@ -206,6 +238,8 @@ void Transfer::pointStep(Section section) {
     m_view.setProgressPosition(m_receivedCount);
     m_view.setLabelText(view::Label::lblPointsCollected, std::to_string(m_receivedCount));
     m_pointLine = pointLineOfReply(m_reply.buffer());
+    m_lines.add(section, m_pointLine);
+    ++m_record.rowsReceived;
     m_row = pointsfile::applyDelimiterRule(
         m_pointLine, isOn(m_view.checkBoxValue(view::CheckBox::CheckUseSpaceDelimiters)));
     m_view.setLabelText(view::Label::lblEndResult, m_row);
@@ -236,10 +270,11 @@ void Transfer::pointStep(Section section) {
     }
     m_watchdog.stop();
     const std::string complete = std::string(kTransferComplete) + m_fileName;
-    if (closePointsFile(complete)) {
+    if (closePointsFile(complete, true)) {
         tell(complete);
     }
     m_state = kIdle;
+    tellHistoryFailure();
 }
 
 void Transfer::watchdogTick() {
@@ -251,6 +286,7 @@ void Transfer::endEarly(std::string_view message) {
     m_state = kIdle;
     closePointsFile(message);
     tell(message);
+    tellHistoryFailure();
 }
 
 void Transfer::endAfterWriteFailure(const pointsfile::FileError& error) {
@@ -260,28 +296,50 @@ void Transfer::endAfterWriteFailure(const pointsfile::FileError& error) {
     // The write failure already names the file and the reason; the close keeps what it can.
     closeFile(message);
     tell(message);
+    tellHistoryFailure();
 }
 
-bool Transfer::closePointsFile(std::string_view endMessage) {
-    if (const std::optional<std::string> failure = closeFile(endMessage)) {
+bool Transfer::closePointsFile(std::string_view endMessage, bool complete) {
+    if (const std::optional<std::string> failure = closeFile(endMessage, complete)) {
         tell(*failure);
         return false;
     }
     return true;
 }
 
-std::optional<std::string> Transfer::closeFile(std::string_view endMessage) {
+std::optional<std::string> Transfer::closeFile(std::string_view endMessage, bool complete) {
     if (!m_sink) {
         return std::nullopt;
     }
     // Released first: whatever the close does, a later end must not close the file again.
     const std::unique_ptr<pointsfile::RowSink> sink = std::move(m_sink);
     m_record.endMessage = std::string(endMessage);
+    m_record.complete = complete;
+    m_record.endedAt = pointsfile::isoLocalTime(pointsfile::localTimeOf(m_clock()));
+    std::optional<std::string> failure;
     try {
         sink->close(m_record);
-        return std::nullopt;
     } catch (const pointsfile::FileError& error) {
-        return unableToWrite(error);
+        // The history says how the download really ended: its file was not whole.
+        failure = unableToWrite(error);
+        m_record.endMessage = *failure;
+        m_record.complete = false;
+    }
+    keepDownload();
+    return failure;
+}
+
+void Transfer::keepDownload() {
+    m_historyFailure.reset();
+    if (m_keeper != nullptr) {
+        m_historyFailure = m_keeper->keep(m_record, m_summaryAtPress, m_lines);
+    }
+    m_lines.clear();
+}
+
+void Transfer::tellHistoryFailure() {
+    if (const std::optional<std::string> failure = takeHistoryFailure()) {
+        tell(*failure);
     }
 }
 
