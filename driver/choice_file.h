@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "history/history_choices.h"
 #include "pointsfile/summary_choices.h"
 
 namespace pointsfile {
@@ -34,7 +35,8 @@ void writeChoice(pointsfile::FileTable& files, const std::string& path, const Ch
                  bool on);
 
 // Options > Tolerance Limits: the lower limit, the upper limit and the nominal value, a line each,
-// with "." as the decimal mark and an empty line for none.
+// with "." as the decimal mark and an empty line for none, then the characteristic they belong to
+// (UTF-8; empty for none).
 inline constexpr std::string_view kLimitsFileName = "limits.txt";
 
 // The limits the file gives; none at all when it is missing, cannot be read or holds a line the
@@ -44,5 +46,17 @@ pointsfile::SummaryChoices readLimits(pointsfile::FileTable& files, const std::s
 // Passed over in silence when the file cannot be written, as the other choices are.
 void writeLimits(pointsfile::FileTable& files, const std::string& path,
                  const pointsfile::SummaryChoices& limits);
+
+// Options > Download History...: "keep" or "none", the history file (UTF-8; empty for the default
+// place), and the plant database's connection string (empty for none), a line each.
+inline constexpr std::string_view kHistoryChoicesFileName = "history.txt";
+
+// The choices the file gives; a missing or unreadable file gives the defaults: a history in the
+// default place, no plant database.
+history::HistoryChoices readHistoryChoices(pointsfile::FileTable& files, const std::string& path);
+
+// Passed over in silence when the file cannot be written, as the other choices are.
+void writeHistoryChoices(pointsfile::FileTable& files, const std::string& path,
+                         const history::HistoryChoices& choices);
 
 }  // namespace driver

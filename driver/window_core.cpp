@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "driver/choice_file.h"
+#include "driver/history_dialog_actions.h"
 #include "driver/window_texts.h"
 #include "gauge/version_query.h"
+#include "history/uuid.h"
 #include "serial/serial_port.h"
 #include "settings/save_command.h"
 #include "settings/settings_file.h"
@@ -16,7 +18,9 @@
 namespace driver {
 
 WindowCore::WindowCore(view::View& view, serial::SerialPort& port, pointsfile::FileTable& files)
-    : m_view(view), m_port(port), m_files(files), m_transfer(view, port, files) {}
+    : m_view(view), m_port(port), m_files(files), m_transfer(view, port, files) {
+    m_transfer.keepDownloadsIn(nullptr, history::randomUuid);
+}
 
 void WindowCore::onLoad() {
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
@@ -27,6 +31,9 @@ void WindowCore::onLoad() {
     onDateTimeNameMenu(readChoice(m_files, folders.readPath(kNamesFile.name), kNamesFile));
     m_view.setMenuChecked(view::Menu::DateTimeNameMenu, m_transfer.output().dateAndTimeInName);
     chooseSummary(readLimits(m_files, folders.readPath(kLimitsFileName)));
+    chooseHistory(readHistoryChoices(m_files, folders.readPath(kHistoryChoicesFileName)));
+    // What an earlier run could not send goes now.
+    sendWaiting();
     serial::ApplyPortSettings(m_view, m_port, m_portState);
 }
 
@@ -47,11 +54,14 @@ void WindowCore::onUnload() {
     m_unloaded = true;
     // The transfer's file keeps what arrived and says how it ended; a workbook is written now.
     const std::optional<std::string> closeFailure = m_transfer.stop(kEndedByExit);
+    const std::optional<std::string> historyFailure = m_transfer.takeHistoryFailure();
     if (m_port.isOpen()) {
         m_port.close();
     }
-    if (closeFailure) {
-        m_view.showMessageBox(*closeFailure, view::MessageIcon::None);
+    for (const std::optional<std::string>& failure : {closeFailure, historyFailure}) {
+        if (failure) {
+            m_view.showMessageBox(*failure, view::MessageIcon::None);
+        }
     }
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
     writeChoice(m_files, folders.writePath(kPaceFile.name), kPaceFile, m_pace == Pace::Line);
@@ -140,10 +150,43 @@ void WindowCore::onToleranceLimitsMenu() {
     summary.lowerLimit = chosen->lowerLimit;
     summary.upperLimit = chosen->upperLimit;
     summary.nominal = chosen->nominal;
+    summary.characteristic = chosen->characteristic;
     chooseSummary(summary);
     // Written at once, not at the shut-down: typed values are worth more than a tick.
     const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
     writeLimits(m_files, folders.writePath(kLimitsFileName), summary);
+}
+
+void WindowCore::onDownloadHistoryMenu() {
+    HistoryDialogActions actions(m_view.programFolder(), m_sender);
+    const std::optional<history::HistoryChoices> chosen =
+        m_view.askHistoryChoices(m_historyChoices, actions);
+    if (!chosen) {
+        return;
+    }
+    chooseHistory(*chosen);
+    const settings::SettingsFolders folders = settings::settingsFoldersFor(m_view.programFolder());
+    writeHistoryChoices(m_files, folders.writePath(kHistoryChoicesFileName), *chosen);
+    sendWaiting();
+}
+
+void WindowCore::chooseHistory(const history::HistoryChoices& choices) {
+    m_historyChoices = choices;
+    std::unique_ptr<history::HistoryKeeper> keeper;
+    if (choices.keep) {
+        keeper = std::make_unique<history::HistoryKeeper>(
+            historyFileOf(choices, m_view.programFolder()));
+        keeper->afterEachKept([this] { sendWaiting(); });
+    }
+    // The transfer takes the new keeper before the old one goes; one under way ends into it.
+    m_transfer.keepDownloadsIn(keeper.get(), history::randomUuid);
+    m_keeper = std::move(keeper);
+}
+
+void WindowCore::sendWaiting() {
+    if (m_sender != nullptr && m_keeper && !m_historyChoices.database.empty()) {
+        m_sender->sendWaiting(m_keeper->path(), m_historyChoices.database);
+    }
 }
 
 void WindowCore::chooseSummary(const pointsfile::SummaryChoices& summary) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "driver/pacer.h"
 #include "driver/window_texts.h"
 #include "gauge/transfer.h"
+#include "history/history_choices.h"
+#include "history/history_keeper.h"
+#include "history/waiting_sender.h"
 #include "serial/port_selection.h"
 #include "view/controls.h"
 
@@ -52,6 +56,9 @@ public:
     // Options > Tolerance Limits...: the limits of the workbooks written from now on, remembered
     // for the next run.
     void onToleranceLimitsMenu();
+    // Options > Download History...: where the downloads are kept and sent from now on,
+    // remembered for the next run.
+    void onDownloadHistoryMenu();
     void onTimerTick(view::Timer timer);
     // The port's notice that input arrived.
     void onInputArrived();
@@ -67,6 +74,15 @@ public:
     // How the download's record names the program and, when it is not the port list's entry,
     // the port.
     void describeDownloads(std::string programName, std::string portName = {});
+    // Where the downloads that end from now on are kept; an empty file is the default place.
+    void chooseHistory(const history::HistoryChoices& choices);
+    const history::HistoryChoices& historyChoices() const { return m_historyChoices; }
+    // The history file in use; empty when no history is kept.
+    std::string historyPath() const { return m_keeper ? m_keeper->path() : std::string(); }
+    // How the front end sends the history's waiting downloads to the plant database without
+    // holding up the window: after each download kept, when the window starts and when the
+    // choices change, while a plant database is named. None sends nothing.
+    void sendWaitingWith(history::WaitingSender* sender) { m_sender = sender; }
     gauge::Transfer& transfer() { return m_transfer; }
 
     const gauge::Transfer& transfer() const { return m_transfer; }
@@ -74,6 +90,8 @@ public:
     bool unloaded() const { return m_unloaded; }
 
 private:
+    void sendWaiting();
+
     view::View& m_view;
     serial::SerialPort& m_port;
     pointsfile::FileTable& m_files;
@@ -86,6 +104,9 @@ private:
     std::string m_portName;
     // The gauge's last version answer in this run, for the download's record.
     std::string m_gaugeVersion;
+    history::HistoryChoices m_historyChoices;
+    std::unique_ptr<history::HistoryKeeper> m_keeper;
+    history::WaitingSender* m_sender = nullptr;
     bool m_unloaded = false;
 };
 

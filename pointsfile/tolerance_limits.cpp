@@ -79,6 +79,16 @@ LimitsReading readLimits(const LimitText& lower, const LimitText& upper, const L
     return reading;
 }
 
+std::string characteristicOf(std::string_view typed) {
+    std::string name(typed);
+    for (char& c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = ' ';
+        }
+    }
+    return std::string(trimmed(name));
+}
+
 std::string limitText(double value, std::string_view decimalMark) {
     std::array<char, 32> digits{};
     const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);

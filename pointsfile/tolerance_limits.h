@@ -11,6 +11,8 @@ namespace pointsfile {
 inline constexpr std::string_view kLowerLimitLabel = "Lower limit (LSL)";
 inline constexpr std::string_view kUpperLimitLabel = "Upper limit (USL)";
 inline constexpr std::string_view kNominalLabel = "Nominal";
+// And what the limits belong to.
+inline constexpr std::string_view kCharacteristicLabel = "Characteristic";
 
 // One value as typed, and the name a refusal calls it by ("--lower-limit", "Lower limit (LSL)").
 struct LimitText {
@@ -31,6 +33,10 @@ struct LimitsReading {
 // or the given one (the locale's). Refused: any other text, and a lower limit not below the upper.
 LimitsReading readLimits(const LimitText& lower, const LimitText& upper, const LimitText& nominal,
                          std::string_view decimalMark);
+
+// A characteristic as typed, without the blanks around it and with any control character (a line
+// end, a tab) made a blank: a name on one line.
+std::string characteristicOf(std::string_view typed);
 
 // The shortest text that reads back as the value, with the decimal mark given.
 std::string limitText(double value, std::string_view decimalMark);

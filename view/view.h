@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "history/history_choices.h"
 #include "pointsfile/summary_choices.h"
 #include "view/controls.h"
 
@@ -24,6 +25,20 @@ struct SaveDialogRequest {
 struct OpenDialogRequest {
     std::string title;
     std::string filter;
+};
+
+// What the Download History dialog asks of the core while it is open.
+class HistoryDialogActions {
+public:
+    virtual ~HistoryDialogActions() = default;
+    // The history the choices name, in words: its downloads and what waits to be sent, or why it
+    // cannot serve.
+    virtual std::string stateOf(const history::HistoryChoices& choices) = 0;
+    // Why the choices cannot be taken (a password in the connection string); empty when they can.
+    virtual std::string refusalOf(const history::HistoryChoices& choices) = 0;
+    // Connects to the plant database and says what it found, in one line. It may take seconds, so
+    // the dialog calls it off the window's thread; it touches nothing but the connection.
+    virtual std::string testConnection(const std::string& database) = 0;
 };
 
 // The window as the core sees it. Every operation either does what is asked or throws (a
@@ -73,6 +88,13 @@ public:
     // when the operator cancels. Only the window has one.
     virtual std::optional<pointsfile::SummaryChoices> askToleranceLimits(
         const pointsfile::SummaryChoices& /*current*/) {
+        return std::nullopt;
+    }
+
+    // Modal Download History dialog, filled with the current choices; the choices taken (those
+    // `actions` refuses are not), or nothing when the operator cancels. Only the window has one.
+    virtual std::optional<history::HistoryChoices> askHistoryChoices(
+        const history::HistoryChoices& /*current*/, HistoryDialogActions& /*actions*/) {
         return std::nullopt;
     }
 

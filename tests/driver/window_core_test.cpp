@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "driver/choice_file.h"
+#include "history/local_history.h"
 #include "pointsfile/file_table.h"
 #include "support/fake_port.h"
 #include "support/fake_view.h"
@@ -35,6 +36,7 @@ protected:
     WindowCoreTest() {
         setVariable("XDG_CONFIG_HOME", folder.file(""));
         setVariable("LOCALAPPDATA", folder.file(""));
+        setVariable("XDG_DATA_HOME", folder.file("data"));
         view.onTick([this](view::Timer timer) { core.onTimerTick(timer); });
     }
 
@@ -103,7 +105,7 @@ TEST_F(WindowCoreTest, LimitsTakenInTheDialogDuringATransferReachTheNextOneAndTh
     EXPECT_EQ(core.transfer().record().rowsWritten, 3);
     EXPECT_TRUE(core.transfer().record().endMessage.starts_with("Transfer Complete"));
     EXPECT_EQ(limitsOf(core.transfer().output().summary), limitsOf(typed));
-    EXPECT_EQ(testsupport::readBytes(limitsFile), "\r\n12\r\n-0.125\r\n");
+    EXPECT_EQ(testsupport::readBytes(limitsFile), "\r\n12\r\n-0.125\r\n\r\n");
     core.onToleranceLimitsMenu();  // cancelled: nothing changes
     EXPECT_EQ(limitsOf(core.transfer().output().summary), limitsOf(typed));
 }
@@ -114,6 +116,47 @@ TEST_F(WindowCoreTest, ALimitsFileTheDialogWouldRefuseGivesNone) {
         testsupport::writeBytes(folder.path() / "limits.txt", bytes);
         EXPECT_EQ(limitsOf(driver::readLimits(files, folder.file("limits.txt"))), limitsOf({}));
     }
+}
+
+// Starting writes nothing; each download then lands in the default history with the limits'
+// characteristic, and the dialog says so. Choices the dialog takes are remembered at once; one
+// with a password in the connection string is not taken, and no history keeps nothing.
+TEST_F(WindowCoreTest, DownloadsLandInTheHistoryTheDialogNamesAndItsStateSaysSo) {
+    const std::filesystem::path user = folder.path() / "qorb-memory-to-file";
+    std::filesystem::create_directory(user);
+    testsupport::writeBytes(user / "limits.txt", "\r\n\r\n\r\nBore 12H7\r\n");
+    const std::string history = folder.file("data/qorb-memory-to-file/history.sqlite");
+    core.onLoad();
+    EXPECT_FALSE(std::filesystem::exists(history));
+    core.onDownloadHistoryMenu();
+    EXPECT_EQ(view.historyStateShown(),
+              "No downloads in the history yet; the first one makes " + history + ".");
+
+    view.answerNextDialog(folder.file("points.txt"));
+    core.onGetMemoryPoints();
+    view.advance(1000);
+    core.onDownloadHistoryMenu();
+    EXPECT_EQ(view.historyStateShown(), "1 download in the history");
+    const std::vector<history::KeptDownload> kept =
+        history::LocalHistory(history, history::LocalHistory::Access::Read).list("Bore 12H7");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].rowsReceived, 3);
+    EXPECT_EQ(kept[0].counted, 3);
+
+    view.answerHistoryDialog({true, "", "host=qdb password=secret"});
+    core.onDownloadHistoryMenu();
+    EXPECT_NE(view.historyStateShown().find("password"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(user / "history.txt"));
+    view.answerHistoryDialog({false, folder.file("other.sqlite"), ""});
+    core.onDownloadHistoryMenu();
+    EXPECT_EQ(testsupport::readBytes(user / "history.txt"),
+              "none\r\n" + folder.file("other.sqlite") + "\r\n\r\n");
+    view.answerNextDialog(folder.file("points.txt"));
+    core.onGetMemoryPoints();
+    view.advance(1000);
+    EXPECT_EQ(
+        history::LocalHistory(history, history::LocalHistory::Access::Read).counts().downloads, 1);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "other.sqlite"));
 }
 
 }  // namespace

@@ -88,6 +88,18 @@ public:
         advance(std::exchange(m_timeInNextModal, 0));
         return std::exchange(m_limitsAnswer, std::nullopt);
     }
+    std::optional<history::HistoryChoices> askHistoryChoices(
+        const history::HistoryChoices& current, view::HistoryDialogActions& actions) override {
+        m_historyStateShown = actions.stateOf(current);
+        advance(std::exchange(m_timeInNextModal, 0));
+        std::optional<history::HistoryChoices> answer = std::exchange(m_historyAnswer, {});
+        // OK is refused as the window refuses it: the dialog stays open until cancelled.
+        if (answer && !actions.refusalOf(*answer).empty()) {
+            m_historyStateShown = actions.refusalOf(*answer);
+            return std::nullopt;
+        }
+        return answer;
+    }
     std::string programFolder() const override { return "/opt/qorb"; }
     // The name the last save dialog offered.
     const std::string& offeredName() const { return m_offeredName; }
@@ -122,6 +134,10 @@ public:
     void answerLimitsDialog(const pointsfile::SummaryChoices& limits) { m_limitsAnswer = limits; }
     // What the last Tolerance Limits dialog was filled with.
     const pointsfile::SummaryChoices& limitsShown() const { return m_limitsShown; }
+    // The next Download History dialog takes these; without them it is cancelled.
+    void answerHistoryDialog(const history::HistoryChoices& choices) { m_historyAnswer = choices; }
+    // What the last Download History dialog's state label said last.
+    const std::string& historyStateShown() const { return m_historyStateShown; }
 
     const std::string& label(view::Label which) const { return m_labels[slot(which)]; }
     int progressPosition() const { return m_progress; }
@@ -163,6 +179,8 @@ private:
     std::string m_offeredName;
     std::optional<pointsfile::SummaryChoices> m_limitsAnswer;
     pointsfile::SummaryChoices m_limitsShown;
+    std::optional<history::HistoryChoices> m_historyAnswer;
+    std::string m_historyStateShown;
 };
 
 }  // namespace testsupport
