@@ -9,11 +9,16 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "cli/progress_line.h"
 #include "cli/session.h"
 #include "cli/stop_signals.h"
 #include "gauge/transfer_texts.h"
+#include "history/background_sender.h"
+#include "history/history_keeper.h"
+#include "history/history_state.h"
+#include "history/plant_database.h"
 #include "pointsfile/file_error.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/press_time.h"
@@ -40,7 +45,12 @@ bool exists(const std::string& path) {
 // signal as its end; then counted.
 ExitStatus endOnSignal(Session& session, int signal) {
     const std::string how = signal == SIGINT ? "Interrupted" : "Terminated";
-    if (const std::optional<std::string> failure = session.stopTransfer(how)) {
+    const std::optional<std::string> failure = session.stopTransfer(how);
+    // The signal's own status stands; the history's failure is told all the same.
+    if (const std::optional<std::string> notKept = session.transfer().takeHistoryFailure()) {
+        tell(*notKept);
+    }
+    if (failure) {
         tell(*failure);
         return ExitStatus::FileFailed;
     }
@@ -48,6 +58,19 @@ ExitStatus endOnSignal(Session& session, int signal) {
     tell(how + ": " + session.transfer().fileName() + " holds " + std::to_string(rows) +
          (rows == 1 ? " row" : " rows"));
     return signal == SIGINT ? ExitStatus::Interrupted : ExitStatus::Terminated;
+}
+
+// Sends what waits in the history, this download first among them when it could not go before;
+// a plant database that is away costs the download nothing: it is told in one line.
+void sendToPlantDatabase(const Session& session) {
+    if (session.historyPath().empty() || session.plantDatabase().empty()) {
+        return;
+    }
+    const history::SendReport report =
+        history::sendWaitingFrom(session.historyPath(), session.plantDatabase());
+    if (report.waiting > 0) {
+        tell(std::string(kProgramName) + ": " + history::waitingText(report));
+    }
 }
 
 // "... saved in file -" says little on a terminal.
@@ -75,10 +98,16 @@ ExitStatus runDownload(const Options& options, const std::string& programFolder)
     }
 
     QEventLoop loop;
+    // The transfer's end, then what it tells after it (the history's failure).
     std::optional<std::string> endMessage;
+    std::vector<std::string> afterEnd;
     int stopSignal = 0;
     session.view().onMessage([&](const std::string& message) {
-        endMessage = message;
+        if (endMessage) {
+            afterEnd.push_back(message);
+        } else {
+            endMessage = message;
+        }
         loop.quit();
     });
     const StopSignals stopSignals([&](int signal) {
@@ -112,8 +141,15 @@ ExitStatus runDownload(const Options& options, const std::string& programFolder)
         if (status != ExitStatus::Complete || !options.quiet) {
             tell(toStandardOutput ? namingStandardOutput(*endMessage) : *endMessage);
         }
+        for (const std::string& message : afterEnd) {
+            tell(message);
+            if (status == ExitStatus::Complete && message.starts_with(history::kNotKeptStart)) {
+                status = ExitStatus::HistoryFailed;
+            }
+        }
     }
     session.closePort();
+    sendToPlantDatabase(session);
     return status;
 }
 

@@ -39,8 +39,12 @@ constexpr std::array kStatusLines = {
     StatusLine{ExitStatus::Internal, "an unexpected internal error"},
     StatusLine{ExitStatus::FileFailed,
                "the file cannot be opened or written, or exists and --force is not given"},
+    StatusLine{ExitStatus::HistoryFailed,
+               "the download is in the file, but the history cannot be written (or, with "
+               "--send-pending, read)"},
     StatusLine{ExitStatus::ReplyTimeout,
-               "no complete reply from the gauge for 4 seconds (no answer, with --version-query)"},
+               "no complete reply from the gauge for 4 seconds (no answer, with --version-query; "
+               "downloads still waiting, with --send-pending)"},
     StatusLine{ExitStatus::Interrupted, "ended by SIGINT (Ctrl+C) after the current step"},
     StatusLine{ExitStatus::Terminated, "ended by SIGTERM after the current step"},
 };

@@ -15,6 +15,7 @@ enum class ExitStatus : int {
     PortUnavailable = 69,
     Internal = 70,
     FileFailed = 73,
+    HistoryFailed = 74,
     ReplyTimeout = 75,
     Interrupted = 130,
     Terminated = 143,

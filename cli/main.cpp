@@ -9,6 +9,7 @@
 
 #include "cli/download.h"
 #include "cli/port_actions.h"
+#include "cli/send_pending.h"
 
 namespace {
 
@@ -52,6 +53,9 @@ int main(int argc, char* argv[]) {
                 break;
             case cli::Action::FindGauge:
                 status = cli::runFindGauge(options, programFolder);
+                break;
+            case cli::Action::SendPending:
+                status = cli::runSendPending(options, programFolder);
                 break;
         }
     } catch (const cli::UsageError& error) {

@@ -10,6 +10,8 @@
 #include <map>
 
 #include "cli/exit_status.h"
+#include "history/history_error.h"
+#include "history/plant_database.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/tolerance_limits.h"
 #include "serial/port_device.h"
@@ -95,13 +97,14 @@ PortChoice parsePortChoice(std::string_view text) {
 Options parseOptions(const std::vector<std::string>& arguments) {
     // The options' texts are in helpText(), with the usage forms and the exit statuses.
     QCommandLineParser parser;
-    for (const char* name : {"settings", "port", "baud", "pace", "gap", "format", "csv-locale",
-                             "lower-limit", "upper-limit", "nominal", "value-field"}) {
+    for (const char* name :
+         {"settings", "port", "baud", "pace", "gap", "format", "csv-locale", "lower-limit",
+          "upper-limit", "nominal", "value-field", "characteristic", "history", "database"}) {
         parser.addOption({QString::fromLatin1(name), {}, QStringLiteral("value")});
     }
     for (const char* name :
          {"statistics", "no-statistics", "deletes", "no-deletes", "spaces", "tabs", "force",
-          "version", "version-query", "list-ports", "find-gauge"}) {
+          "version", "version-query", "list-ports", "find-gauge", "no-history", "send-pending"}) {
         parser.addOption(QCommandLineOption(QString::fromLatin1(name)));
     }
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("q"), QStringLiteral("quiet")}));
@@ -119,6 +122,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     Options options;
     std::map<std::string, std::string> limitTexts;
     std::optional<int> valueField;
+    std::string characteristic;
     std::map<QString, qsizetype> valuesTaken;
     for (const QString& name : parser.optionNames()) {
         const std::string option = name.toStdString();
@@ -135,6 +139,24 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             setAction(options, Action::ListPorts, "--list-ports");
         } else if (option == "find-gauge") {
             setAction(options, Action::FindGauge, "--find-gauge");
+        } else if (option == "send-pending") {
+            setAction(options, Action::SendPending, "--send-pending");
+        } else if (option == "characteristic") {
+            characteristic = pointsfile::characteristicOf(value());
+        } else if (option == "history") {
+            options.historyFile = value();
+            if (options.historyFile->empty()) {
+                throw UsageError("--history needs a FILE (--no-history keeps none)");
+            }
+        } else if (option == "no-history") {
+            options.noHistory = true;
+        } else if (option == "database") {
+            options.database = value();
+            try {
+                history::checkConnectionString(*options.database);
+            } catch (const history::HistoryError& refusal) {
+                throw UsageError("--database: " + refusal.reason());
+            }
         } else if (option == "settings") {
             options.settingsFile = value();
         } else if (option == "port") {
@@ -193,6 +215,15 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     }
     options.summary = limits.limits;
     options.summary.valueField = valueField;
+    options.summary.characteristic = characteristic;
+    if (options.noHistory && options.historyFile) {
+        throw UsageError("--history and --no-history contradict each other");
+    }
+    if (options.noHistory && options.database) {
+        throw UsageError(
+            "--database needs a history: the downloads wait there until the plant "
+            "database takes them");
+    }
 
     if (parser.isSet(QStringLiteral("gap")) && options.pace != driver::Pace::Line) {
         throw UsageError("--gap needs --pace line");
@@ -217,7 +248,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 
 std::string helpText() {
     return std::string(R"(Usage: qorb-download [options] FILE
-  or:  qorb-download [options] --version-query | --list-ports | --find-gauge
+  or:  qorb-download [options] --version-query | --list-ports | --find-gauge | --send-pending
 Downloads the gauge's statistics and memory points into FILE, the rows the window would write, each
 on disk as it arrives. FILE - writes the rows to standard output. An existing FILE is kept unless
 --force is given. {date} and {time} in FILE become the date and time of the download (2026-12-07,
@@ -228,7 +259,9 @@ in FILE.rows.txt until the end), .csv a CSV file whose separator and decimal mar
 avrbl.txt in the program's folder, or from the per-user folder
 ${XDG_CONFIG_HOME:-$HOME/.config}/qorb-memory-to-file/ when the program's folder cannot be written
 (else Com 1 at 38400, nothing ticked); the options below override one each. avrbl.txt is never
-written. comN links are looked for in the same folders, the per-user one first.
+written. comN links are looked for in the same folders, the per-user one first. Every download is
+also kept in a history, as the window's Options > Download History... has it (history.txt beside
+avrbl.txt), unless the options below say otherwise.
 
 Options:
   --settings FILE       read the choices from this saved settings file instead
@@ -250,6 +283,17 @@ Options:
                         the upper one; each may be left out
   --value-field N       the field the Summary's figures are of, as the Points sheet numbers it
                         (Field N), instead of the one most rows hold a decimal number in
+  --characteristic NAME what the download measured ("Bore 12H7"): kept with it in the history,
+                        shown on a workbook's Download sheet and in its Summary's title
+  --history FILE        keep the download in this history file (SQLite) instead of the one the
+                        window keeps (history.sqlite beside avrbl.txt, or in
+                        ${XDG_DATA_HOME:-$HOME/.local/share}/qorb-memory-to-file/)
+  --no-history          keep no history of this download
+  --database CONNINFO   send the history on to the plant's PostgreSQL database: a libpq
+                        connection string or URI, never with a password (libpq's password file,
+                        ~/.pgpass or PGPASSFILE, or a service file holds it); what cannot be sent
+                        waits in the history and goes with the next download
+  --send-pending        send what waits in the history to the plant database, then end
   -q, --quiet           print errors only (no progress, no completion message)
   --pace poll|line      poll: one step per 50 ms tick, as the window (default); line: each
                         command as soon as the reply before it is complete

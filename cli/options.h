@@ -14,7 +14,7 @@ namespace cli {
 
 inline constexpr std::string_view kProgramName = "qorb-download";
 
-enum class Action { Download, VersionQuery, ListPorts, FindGauge, Help, Version };
+enum class Action { Download, VersionQuery, ListPorts, FindGauge, SendPending, Help, Version };
 
 // Where the gauge is: a "Com N" number, or a device the sixteen numbers do not reach.
 struct PortChoice {
@@ -40,8 +40,14 @@ struct Options {
     std::optional<pointsfile::Form> form;
     // A locale whose spreadsheets the CSV file is written for; empty for the user's own.
     std::string csvLocale;
-    // A workbook Summary's starting limits and the field its figures are of.
+    // A workbook Summary's starting limits, the field its figures are of, and the characteristic
+    // the download measured.
     pointsfile::SummaryChoices summary;
+    // The history: another file than the window's, none at all, or a plant database to send it
+    // to. Left empty, what the window remembers holds.
+    std::optional<std::string> historyFile;
+    bool noHistory = false;
+    std::optional<std::string> database;
 };
 
 class UsageError : public std::runtime_error {

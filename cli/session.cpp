@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QString>
 
+#include "cli/history_choice.h"
+#include "driver/choice_file.h"
 #include "pointsfile/qt_csv_style.h"
 #include "settings/settings_file.h"
 #include "settings/settings_folders.h"
@@ -64,6 +66,9 @@ void Session::applyChoices() {
     choose(view::CheckBox::chkIncludeStatistics, m_options.statistics);
     choose(view::CheckBox::chkIncludeDeletedItem, m_options.deletes);
     choose(view::CheckBox::CheckUseSpaceDelimiters, m_options.spaces);
+    m_core.chooseHistory(historyChoicesFor(
+        m_options,
+        driver::readHistoryChoices(m_files, m_folders.readPath(driver::kHistoryChoicesFileName))));
 }
 
 void Session::closePort() {

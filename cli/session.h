@@ -29,6 +29,9 @@ public:
     bool connect(std::string& failure);
     void pressGetMemoryPoints() { m_core.onGetMemoryPoints(); }
     void pressGetVersion() { m_core.onGetVersion(); }
+    // The history file the downloads go to, and the plant database it is sent to; empty for none.
+    std::string historyPath() const { return m_core.historyPath(); }
+    const std::string& plantDatabase() const { return m_core.historyChoices().database; }
     // The transfer's file closed with what arrived; the close's failure, when there is one.
     std::optional<std::string> stopTransfer(std::string_view reason) {
         return m_core.transfer().stop(reason);
@@ -38,6 +41,7 @@ public:
     ConsoleView& view() { return m_view; }
     pointsfile::FileTable& files() { return m_files; }
     const gauge::Transfer& transfer() const { return m_core.transfer(); }
+    gauge::Transfer& transfer() { return m_core.transfer(); }
 
 private:
     void applyChoices();

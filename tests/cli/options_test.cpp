@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "cli/history_choice.h"
+
 #include <clocale>
 #include <iterator>
 #include <sstream>
@@ -24,11 +26,28 @@ TEST(OptionsTest, PortNamesAComNumberOrADevice) {
 }
 
 TEST(OptionsTest, UsageErrorsAreRefused) {
-    for (const char* line :
-         {"", "a b", "--port 17 f", "--port", "--pace fast f", "--gap 5 f",
-          "--pace line --gap -1 f", "--list-ports f", "--list-ports --find-gauge", "--force=yes f",
-          "--bogus f", "--format pdf f", "--csv-locale xx_YY f", "--format=xlsx -",
-          "--lower-limit 2 --upper-limit 1 f", "--nominal x f", "--value-field 0 f"}) {
+    for (const char* line : {"",
+                             "a b",
+                             "--port 17 f",
+                             "--port",
+                             "--pace fast f",
+                             "--gap 5 f",
+                             "--pace line --gap -1 f",
+                             "--list-ports f",
+                             "--list-ports --find-gauge",
+                             "--force=yes f",
+                             "--bogus f",
+                             "--format pdf f",
+                             "--csv-locale xx_YY f",
+                             "--format=xlsx -",
+                             "--lower-limit 2 --upper-limit 1 f",
+                             "--nominal x f",
+                             "--value-field 0 f",
+                             "--send-pending f",
+                             "--no-history --history h f",
+                             "--no-history --database host=q f",
+                             "--database password=x f",
+                             "--database postgresql://u:secret@q/db f"}) {
         std::istringstream words(line);
         const std::vector<std::string> arguments{std::istream_iterator<std::string>(words), {}};
         EXPECT_THROW(cli::parseOptions(arguments), cli::UsageError) << line;
@@ -52,6 +71,32 @@ TEST(OptionsTest, LimitsAreNumbersWithAPointAndARefusalNamesTheOption) {
     } catch (const cli::UsageError& error) {
         EXPECT_STREQ(error.what(), "--upper-limit: \"12,5\" is not a number");
     }
+}
+
+// The command line's history choices over what the window remembers; a plant database needs a
+// history to send from.
+TEST(OptionsTest, HistoryChoicesFollowTheWindowUnlessTheCommandLineSaysOtherwise) {
+    const history::HistoryChoices remembered{true, "", "service=quality"};
+    const history::HistoryChoices none{false, "", "service=quality"};
+    const struct {
+        std::vector<std::string> arguments;
+        history::HistoryChoices window;
+        history::HistoryChoices taken;
+    } cases[] = {
+        {{"f"}, remembered, remembered},
+        {{"--no-history", "f"}, remembered, {false, "", ""}},
+        {{"--history", "h.sqlite", "f"}, none, {true, "h.sqlite", "service=quality"}},
+        {{"--database", "host=q dbname=d", "f"}, remembered, {true, "", "host=q dbname=d"}},
+        {{"--characteristic", " Bore\t12 ", "f"}, none, {false, "", ""}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cli::historyChoicesFor(cli::parseOptions(c.arguments), c.window), c.taken)
+            << c.arguments.front();
+    }
+    EXPECT_EQ(cli::parseOptions({"--characteristic", " Bore\t12 ", "f"}).summary.characteristic,
+              "Bore 12");
+    EXPECT_THROW(cli::historyChoicesFor(cli::parseOptions({"--database", "host=q", "f"}), none),
+                 cli::UsageError);
 }
 
 }  // namespace
