@@ -35,6 +35,7 @@ Form1::Form1(serial::SerialPort& port, pointsfile::FileTable& files, QWidget* pa
     connectEvents(port);
     // A CSV file opens right in a spreadsheet of the user's locale: its decimal mark decides.
     m_core.chooseForm(std::nullopt, pointsfile::csvStyleOfLocale(QLocale::system()));
+    m_core.sendWaitingWith(&m_sender);
     Combo1->setFocus();
 }
 
@@ -73,6 +74,7 @@ void Form1::connectEvents(serial::SerialPort& port) {
     forward(ExitMenu, &QAction::triggered, &WindowCore::onExit);
     forward(InfoMenu, &QAction::triggered, &WindowCore::onInfoMenu);
     forward(ToleranceLimitsMenu, &QAction::triggered, &WindowCore::onToleranceLimitsMenu);
+    forward(DownloadHistoryMenu, &QAction::triggered, &WindowCore::onDownloadHistoryMenu);
     connect(LineSpeedMenu, &QAction::triggered, this, [this](bool checked) {
         guarded([this, checked] { m_core.onLineSpeedMenu(checked); });
     });

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "driver/window_core.h"
+#include "history/background_sender.h"
 #include "view/view.h"
 
 class QAction;
@@ -68,6 +69,8 @@ public:
     std::optional<std::string> askOpenFileName(const view::OpenDialogRequest& request) override;
     std::optional<pointsfile::SummaryChoices> askToleranceLimits(
         const pointsfile::SummaryChoices& current) override;
+    std::optional<history::HistoryChoices> askHistoryChoices(
+        const history::HistoryChoices& current, view::HistoryDialogActions& actions) override;
     std::string programFolder() const override;
     void unloadWindow() override;
     void endProgram() override;
@@ -105,6 +108,7 @@ public:
     QAction* LineSpeedMenu = nullptr;
     QAction* DateTimeNameMenu = nullptr;
     QAction* ToleranceLimitsMenu = nullptr;
+    QAction* DownloadHistoryMenu = nullptr;
     QAction* InfoMenu = nullptr;
     QTimer* timerCheckData = nullptr;
     QTimer* tmrCheckTimeout = nullptr;
@@ -141,6 +145,8 @@ private:
     QComboBox* list(view::List list) const;
     QTimer* timer(view::Timer timer) const;
 
+    // Before the core, which holds it, and after it in destruction: a send under way ends first.
+    history::BackgroundSender m_sender;
     driver::WindowCore m_core;
     QWidget* m_client = nullptr;
     std::vector<Placement> m_placements;

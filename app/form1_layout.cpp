@@ -212,6 +212,9 @@ void Form1::createMenu() {
     ToleranceLimitsMenu = OptionsMenu->addAction(QStringLiteral("Tolerance Limits..."));
     ToleranceLimitsMenu->setObjectName(QStringLiteral("ToleranceLimitsMenu"));
     ToleranceLimitsMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    DownloadHistoryMenu = OptionsMenu->addAction(QStringLiteral("Download History..."));
+    DownloadHistoryMenu->setObjectName(QStringLiteral("DownloadHistoryMenu"));
+    DownloadHistoryMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     InfoMenu = menuBar()->addAction(QStringLiteral("Info"));
     InfoMenu->setObjectName(QStringLiteral("InfoMenu"));
 }

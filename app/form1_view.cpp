@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/qt_display_text.h"
+#include "app/qt_history_dialog.h"
 #include "app/qt_limits_dialog.h"
 #include "app/qt_name_only_icon_provider.h"
 #include "driver/window_texts.h"
@@ -33,12 +34,6 @@ std::string toCorePath(const QString& path) {
 }
 
 // Qt's own dialog, the same on every system, with types told from names alone.
-void prepare(QFileDialog& dialog) {
-    static NameOnlyIconProvider iconProvider;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setIconProvider(&iconProvider);
-}
-
 // The extension a type's pattern gives a name ("Excel workbook (*.xlsx)" gives "xlsx"); none for
 // "All files (*)".
 QString extensionOfType(const QString& type) {
@@ -241,7 +236,7 @@ std::optional<std::string> Form1::askSaveFileName(view::SaveDialog which,
                                                   const view::SaveDialogRequest& request) {
     QFileDialog dialog(this, fromLatin1(request.title));
     dialog.setObjectName(fromLatin1(view::controlName(which)));
-    prepare(dialog);
+    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.askBeforeReplacing);
@@ -260,7 +255,7 @@ std::optional<std::string> Form1::askSaveFileName(view::SaveDialog which,
 std::optional<std::string> Form1::askOpenFileName(const view::OpenDialogRequest& request) {
     QFileDialog dialog(this, fromLatin1(request.title));
     dialog.setObjectName(QStringLiteral("OpenDialog"));
-    prepare(dialog);
+    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (const QStringList filters = nameFilters(request.filter); !filters.isEmpty()) {
@@ -276,6 +271,15 @@ std::optional<pointsfile::SummaryChoices> Form1::askToleranceLimits(
         return std::nullopt;
     }
     return dialog.limits();
+}
+
+std::optional<history::HistoryChoices> Form1::askHistoryChoices(
+    const history::HistoryChoices& current, view::HistoryDialogActions& actions) {
+    HistoryDialog dialog(current, actions, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.choices();
 }
 
 std::string Form1::programFolder() const {

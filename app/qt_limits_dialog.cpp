@@ -42,21 +42,27 @@ LimitsDialog::LimitsDialog(const pointsfile::SummaryChoices& current, QWidget* p
     setObjectName(QStringLiteral("LimitsDialog"));
     setWindowTitle(QLatin1String(kTitle));
     auto* form = new QFormLayout;
+    const auto addField = [this, form](std::string_view name, const char* objectName) {
+        auto* caption =
+            new QLabel(QString::fromUtf8(name.data(), qsizetype(name.size())) + u':', this);
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QLatin1String(objectName));
+        // The field's label is what a screen reader calls it.
+        caption->setBuddy(field);
+        field->setAccessibleName(caption->text());
+        form->addRow(caption, field);
+        return field;
+    };
+    m_characteristic = addField(pointsfile::kCharacteristicLabel, "txtCharacteristic");
+    m_characteristic->setText(QString::fromStdString(current.characteristic));
     const std::string mark = decimalMark();
     const std::array<std::optional<double>, 3> values{current.lowerLimit, current.upperLimit,
                                                       current.nominal};
     for (std::size_t i = 0; i < kFields.size(); ++i) {
-        auto* caption = new QLabel(
-            QLatin1String(kFields[i].name.data(), qsizetype(kFields[i].name.size())) + u':', this);
-        auto* field = new QLineEdit(this);
-        field->setObjectName(QLatin1String(kFields[i].objectName));
-        // The field's label is what a screen reader calls it.
-        caption->setBuddy(field);
-        field->setAccessibleName(caption->text());
+        QLineEdit* field = addField(kFields[i].name, kFields[i].objectName);
         if (values[i]) {
             field->setText(QString::fromStdString(pointsfile::limitText(*values[i], mark)));
         }
-        form->addRow(caption, field);
         m_fields[i] = field;
     }
     // Its accessible name is the reason shown, read out as it changes.
@@ -89,6 +95,7 @@ void LimitsDialog::accept() {
         return;
     }
     m_limits = reading.limits;
+    m_limits.characteristic = pointsfile::characteristicOf(m_characteristic->text().toStdString());
     QDialog::accept();
 }
 

@@ -11,9 +11,9 @@ class QLineEdit;
 
 namespace app {
 
-// Options > Tolerance Limits...: the workbook's starting limits as the operator types them, with
-// the locale's decimal mark or ".", empty for none. OK keeps the dialog open, saying why, until
-// the values are taken.
+// Options > Tolerance Limits...: what is measured (free text, empty for none) and the workbook's
+// starting limits as the operator types them, with the locale's decimal mark or ".", empty for
+// none. OK keeps the dialog open, saying why, until the values are taken.
 class LimitsDialog : public QDialog {
     Q_OBJECT
 
@@ -26,6 +26,7 @@ public:
     void accept() override;
 
 private:
+    QLineEdit* m_characteristic = nullptr;
     std::array<QLineEdit*, 3> m_fields{};
     QLabel* m_reason = nullptr;
     pointsfile::SummaryChoices m_limits;

@@ -1,5 +1,6 @@
 #include "app/qt_name_only_icon_provider.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeDatabase>
 
@@ -20,6 +21,12 @@ QString NameOnlyIconProvider::type(const QFileInfo& info) const {
     return QMimeDatabase()
         .mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension)
         .comment();
+}
+
+void prepareFileDialog(QFileDialog& dialog) {
+    static NameOnlyIconProvider iconProvider;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&iconProvider);
 }
 
 }  // namespace app

@@ -2,6 +2,8 @@
 
 #include <QFileIconProvider>
 
+class QFileDialog;
+
 namespace app {
 
 // Icons and type names for the file dialogs, told from the file's name alone. Qt's own provider
@@ -16,5 +18,8 @@ public:
     QIcon icon(const QFileInfo& info) const override;
     QString type(const QFileInfo& info) const override;
 };
+
+// Every file dialog of the window: Qt's own, which reads no file, with these icons.
+void prepareFileDialog(QFileDialog& dialog);
 
 }  // namespace app

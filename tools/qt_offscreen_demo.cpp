@@ -60,7 +60,8 @@ bool attachToComOne(app::Form1& window) {
     return window.lblPortConfigured->text() == kValidPort;
 }
 
-// Types the texts into the Tolerance Limits dialog and presses OK; false when it stays open.
+// Types the texts into the Tolerance Limits dialog (the characteristic first when there are four)
+// and presses OK; false when it stays open.
 bool typeLimits(app::Form1& window, const QStringList& texts) {
     bool taken = false;
     // Fires inside the dialog's own event loop, once the menu entry has opened it.
@@ -68,10 +69,12 @@ bool typeLimits(app::Form1& window, const QStringList& texts) {
     typing.setSingleShot(true);
     QObject::connect(&typing, &QTimer::timeout, [&texts, &taken] {
         QWidget* dialog = QApplication::activeModalWidget();
-        const char* const fields[] = {"txtLowerLimit", "txtUpperLimit", "txtNominal"};
-        for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const char* const fields[] = {"txtCharacteristic", "txtLowerLimit", "txtUpperLimit",
+                                      "txtNominal"};
+        const std::size_t first = texts.size() == 4 ? 0 : 1;
+        for (std::size_t i = first; i < std::size(fields); ++i) {
             dialog->findChild<QLineEdit*>(QLatin1String(fields[i]))
-                ->setText(texts.value(static_cast<qsizetype>(i)));
+                ->setText(texts.value(static_cast<qsizetype>(i - first)));
         }
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
         taken = !dialog->isVisible();
@@ -100,15 +103,16 @@ int main(int argc, char** argv) {
         }
         arguments.remove(0, 2);
     }
-    if (arguments.size() != 3 || (!limits.isEmpty() && limits.size() != 3)) {
+    if (arguments.size() != 3 || (!limits.isEmpty() && limits.size() != 3 && limits.size() != 4)) {
         std::fputs(
-            "Usage: qorb-offscreen-demo [--type EXTENSION] [--limits LOWER:UPPER:NOMINAL]\n"
+            "Usage: qorb-offscreen-demo [--type EXTENSION]\n"
+            "                           [--limits [CHARACTERISTIC:]LOWER:UPPER:NOMINAL]\n"
             "                           PROGRAM_FOLDER POINTS_FILE PICTURE\n"
             "Opens the window with PROGRAM_FOLDER as its folder (avrbl.txt and the com1 link),\n"
             "transfers the gauge's memory on Com 1 into POINTS_FILE and saves a picture of the\n"
             "window to PICTURE (PNG). With --type (txt, xlsx, csv), the save dialog's file type\n"
             "for that extension is chosen before the name, which then needs no extension. With\n"
-            "--limits, the three texts are typed into Options > Tolerance Limits... first (an\n"
+            "--limits, the texts are typed into Options > Tolerance Limits... first (an\n"
             "empty one for none), as the operator types them, in the locale's decimal mark.\n",
             stderr);
         return kExitUsage;

@@ -132,7 +132,8 @@ TEST_F(Form1Test, EveryControlInItsPlaceWithItsCaptionUnderTheTitleAndMenuWithPr
               "FileMenu File , OptionsMenu Options , InfoMenu Info , OpenMenu &Open Ctrl+O, "
               "SaveMenu &Save Ctrl+S, ExitMenu E&xit Ctrl+X, LineSpeedMenu Line Speed Transfer "
               "Ctrl+L checkable, DateTimeNameMenu Date and Time in File Name Ctrl+D checkable, "
-              "ToleranceLimitsMenu Tolerance Limits... Ctrl+T");
+              "ToleranceLimitsMenu Tolerance Limits... Ctrl+T, DownloadHistoryMenu Download "
+              "History... Ctrl+H");
     // A coarse timer may fire 5 % early, which would cut the 4 s watchdog short.
     for (const QTimer* timer :
          {window.timerCheckData, window.tmrCheckTimeout, window.tmrVersion, window.tmrReplyGap}) {
@@ -323,24 +324,26 @@ TEST_F(Form1Test, ToleranceLimitsDialogTakesTheLocalesMarkRefusesReversedLimitsA
         buttons->button(typed.isEmpty() ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)->click();
     };
     QTimer::singleShot(0, &window, [&] {
-        answer({QStringLiteral("13"), QStringLiteral("12,5")});
-        answer({QStringLiteral("12.5"), QStringLiteral("13,5")});
+        answer({QStringLiteral("Bore"), QStringLiteral("13"), QStringLiteral("12,5")});
+        answer({QStringLiteral(" Bore 12H7 "), QStringLiteral("12.5"), QStringLiteral("13,5")});
         if (auto* refused = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             refused->reject();  // a fault: the test goes on to fail, not hang
         }
     });
     window.ToleranceLimitsMenu->trigger();
-    EXPECT_EQ(testsupport::readBytes(folder.path() / "limits.txt"), "12.5\r\n13.5\r\n\r\n");
+    EXPECT_EQ(testsupport::readBytes(folder.path() / "limits.txt"),
+              "12.5\r\n13.5\r\n\r\nBore 12H7\r\n");
     QTimer::singleShot(0, &window, [&] { answer({}); });
     window.ToleranceLimitsMenu->trigger();
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(seen.join('\n').toStdString(),
-              "Tolerance Limits:  | \nLower limit (LSL): \nUpper limit (USL): \nNominal: \n"
+              "Tolerance Limits:  | \nCharacteristic: \nLower limit (LSL): \nUpper limit (USL): \n"
+              "Nominal: \n"
               "Tolerance Limits: Lower limit (LSL) must be below Upper limit (USL) | Lower limit "
               "(LSL) must be below Upper limit (USL)\n"
-              "Lower limit (LSL): 13\nUpper limit (USL): 12,5\nNominal: \n"
-              "Tolerance Limits:  | \nLower limit (LSL): 12,5\nUpper limit (USL): 13,5\n"
-              "Nominal: ");
+              "Characteristic: Bore\nLower limit (LSL): 13\nUpper limit (USL): 12,5\nNominal: \n"
+              "Tolerance Limits:  | \nCharacteristic: Bore 12H7\nLower limit (LSL): 12,5\n"
+              "Upper limit (USL): 13,5\nNominal: ");
 }
 
 }  // namespace
