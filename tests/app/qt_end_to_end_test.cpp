@@ -1,5 +1,8 @@
+#include <QAccessible>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "history/local_history.h"
 #include "pointsfile/file_table.h"
 #include "serial/qt_serial_port.h"
 #include "support/sim_process.h"
@@ -140,6 +144,65 @@ TEST_F(EndToEnd, ExitDuringATransferKeepsTheRowsSavesTheSettingsAndEnds) {
     EXPECT_EQ(readBytes(folder.file("pace.txt")), "line\r\n");
     startWindow();
     EXPECT_TRUE(window->LineSpeedMenu->isChecked());
+}
+
+// What the named line edits of the open dialog are called and hold, then OK with the texts typed
+// into them (an empty map: Cancel).
+QStringList answerDialog(const std::vector<std::pair<const char*, QString>>& typed) {
+    QStringList seen;
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr) {
+        return {QStringLiteral("no dialog")};
+    }
+    seen << dialog->windowTitle();
+    for (const QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+        seen << field->accessibleName() + ' ' + field->text();
+    }
+    if (auto* state = dialog->findChild<QLabel*>(QStringLiteral("lblHistoryState"))) {
+        const auto heard = QAccessible::queryAccessibleInterface(state);
+        seen << heard->text(QAccessible::Name) + " | " + heard->text(QAccessible::Description);
+    }
+    for (const auto& [name, text] : typed) {
+        dialog->findChild<QLineEdit*>(QLatin1String(name))->setText(text);
+    }
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    buttons->button(typed.empty() ? QDialogButtonBox::Cancel : QDialogButtonBox::Ok)->click();
+    if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        open->reject();  // refused: the test goes on to fail, not hang
+    }
+    return seen;
+}
+
+// A download with a characteristic and limits typed in the window lands in the default history,
+// beside avrbl.txt in a program folder of its own; the Download History dialog says so, and a
+// screen reader hears its fields by their labels and its state as it is.
+TEST_F(EndToEnd, ADownloadWithItsCharacteristicLandsInTheHistoryAndTheDialogSaysSo) {
+    startGauge();
+    startWindow();
+    QTimer::singleShot(0, window.get(), [] {
+        answerDialog({{"txtCharacteristic", QStringLiteral("Bore 12H7")},
+                      {"txtLowerLimit", QStringLiteral("12.001")},
+                      {"txtUpperLimit", QStringLiteral("12.004")}});
+    });
+    window->ToleranceLimitsMenu->trigger();
+    const std::string path = folder.file("points.csv");
+    press(path);
+    EXPECT_EQ(box(0), kComplete + path);
+
+    const std::vector<history::KeptDownload> kept =
+        history::LocalHistory(folder.file("history.sqlite"), history::LocalHistory::Access::Read)
+            .list("Bore 12H7");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].form, "csv");
+    EXPECT_EQ(kept[0].counted, 4);
+    EXPECT_EQ(kept[0].aboveUsl, 0);
+    EXPECT_EQ(kept[0].belowLsl, 1);
+    QStringList seen;
+    QTimer::singleShot(0, window.get(), [&seen] { seen = answerDialog({}); });
+    window->DownloadHistoryMenu->trigger();
+    EXPECT_EQ(seen.join('\n').toStdString(),
+              "Download History\nHistory file: \nPlant database: \n"
+              "1 download in the history | State of the history");
 }
 
 }  // namespace

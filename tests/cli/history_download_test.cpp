@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "history/local_history.h"
+#include "support/plant_server.h"
 #include "support/sim_process.h"
 #include "support/temp_folder.h"
 
@@ -89,6 +90,60 @@ TEST_F(HistoryDownloadTest, AHistoryThatCannotBeWrittenKeepsTheFileAndSaysWhy) {
                                           file("folder.sqlite") + ": "))
         << run->errors();
     EXPECT_NE(run->errors().find("Its points are in " + file("p.txt") + "."), std::string::npos);
+}
+
+// The local history is the plant database's outbox: a download goes at once while the server is
+// there, waits while it is away (the download itself complete, status 0), and goes with
+// --send-pending once it is back, each stored once however often it is sent.
+class PlantOutboxTest : public planttest::PlantServerTest {
+protected:
+    PlantOutboxTest() { m_stopsServer = true; }
+
+    int download(const std::vector<std::string>& options, std::string* errors = nullptr) const {
+        std::vector<std::string> arguments{"--history",       history,  "--database", owner(),
+                                           "--no-statistics", "--pace", "line",       "--quiet"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        Process run(QORB_DOWNLOAD_PATH, arguments);
+        const int status = run.wait();
+        if (errors != nullptr) {
+            *errors = run.errors();
+        }
+        return status;
+    }
+    int waiting() const {
+        return history::LocalHistory(history, history::LocalHistory::Access::Read).counts().waiting;
+    }
+    static void server(const char* how) {
+        ASSERT_EQ(std::system((variable("QORB_TEST_POSTGRES_CONTROL") + " " + how).c_str()), 0);
+    }
+
+    testsupport::TempFolder folder;
+    const std::string history = folder.file("history.sqlite");
+};
+
+TEST_F(PlantOutboxTest, ADownloadWaitsWhileTheServerIsAwayAndGoesOnceWhenItIsBack) {
+    if (!testsupport::simulatorAvailable()) {
+        GTEST_SKIP() << "no simulator or no pseudo-terminal here";
+    }
+    setenv("QT_QPA_PLATFORM", "none", 1);
+    const SimProcess gauge({"--link", folder.file("com1"), "--memory", "5", "--baud", "115200"});
+    const std::string port = folder.file("com1");
+    EXPECT_EQ(download({"--port", port, folder.file("sent.txt")}), 0);
+    EXPECT_EQ(waiting(), 0);
+
+    server("stop");
+    std::string told;
+    EXPECT_EQ(download({"--port", port, folder.file("waits.txt")}, &told), 0);
+    EXPECT_TRUE(told.starts_with("qorb-download: 1 download waiting to be sent: ")) << told;
+    EXPECT_EQ(waiting(), 1);
+    EXPECT_EQ(download({"--send-pending"}), 75);
+
+    server("start");
+    EXPECT_EQ(download({"--send-pending"}), 0);
+    EXPECT_EQ(download({"--send-pending"}), 0);
+    EXPECT_EQ(waiting(), 0);
+    EXPECT_EQ(query(owner(), "SELECT count(*) FROM downloads"), "2");
+    EXPECT_EQ(query(owner(), "SELECT count(*) FROM points"), "10");
 }
 
 }  // namespace

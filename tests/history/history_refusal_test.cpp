@@ -7,7 +7,7 @@
 #include "history/history_error.h"
 #include "history/local_history.h"
 #include "history/sqlite_database.h"
-#include "plant_server.h"
+#include "support/plant_server.h"
 #include "support/temp_folder.h"
 
 #ifndef _WIN32

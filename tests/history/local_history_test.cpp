@@ -11,7 +11,7 @@
 #include "history/sqlite_database.h"
 #include "history/sqlite_statement.h"
 #include "kept_text.h"
-#include "plant_server.h"
+#include "support/plant_server.h"
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
