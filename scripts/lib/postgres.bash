@@ -42,6 +42,11 @@ start_test_postgres() {
 #!/usr/bin/env bash
 # Stops (stop) or starts again (start) the throwaway PostgreSQL of $folder.
 set -euo pipefail
+# The server holds none of its caller's files (a test's lock, a pipe read to its end).
+for fd in /proc/\$\$/fd/*; do
+    fd=\${fd##*/}
+    [ "\$fd" -le 2 ] || eval "exec \$fd>&-" 2>/dev/null || true
+done
 case "\${1:-}" in
     stop) exec ${as[*]} ${environment[*]} $postgres_bin/pg_ctl -D $folder/data -m fast -w \
         stop >/dev/null ;;

@@ -28,9 +28,10 @@ protected:
                             "(scripts/lib/postgres.bash start_test_postgres sets its variables)";
         }
 #ifndef _WIN32
-        // Held shared by every test, exclusively by one that stops the server.
-        m_lock = open((variable("QORB_TEST_POSTGRES_CONTROL") + ".lock").c_str(), O_CREAT | O_RDWR,
-                      0600);
+        // Held shared by every test, exclusively by one that stops the server; never handed on
+        // to a server the test starts again, which would hold it on.
+        m_lock = open((variable("QORB_TEST_POSTGRES_CONTROL") + ".lock").c_str(),
+                      O_CREAT | O_RDWR | O_CLOEXEC, 0600);
         flock(m_lock, m_stopsServer ? LOCK_EX : LOCK_SH);
 #endif
         m_schema =
