@@ -15,6 +15,9 @@ using PgValues = std::vector<std::optional<std::string>>;
 std::string pgText(int value);
 std::string pgText(double value);
 std::string pgText(bool value);
+inline std::string pgText(const std::string& value) {
+    return value;
+}
 
 template <typename T>
 std::optional<std::string> pgText(const std::optional<T>& value) {

@@ -1,5 +1,6 @@
 #include "history/plant_database.h"
 
+#include "history/download_columns.h"
 #include "history/pg_pipeline.h"
 #include "history/pg_transaction.h"
 #include "history/plant_schema.h"
@@ -8,22 +9,37 @@ namespace history {
 
 namespace {
 
-constexpr const char* kAddDownload =
-    "INSERT INTO downloads ("
-    "uid, program, program_version, host, account, pressed_at, ended_at, port, device, baud, "
-    "include_statistics, include_deletes, space_delimiters, gauge_version, "
-    "statistics_announced, memory_announced, rows_received, rows_written, ended_with, "
-    "complete, fingerprint, file, form, characteristic, lower_limit, upper_limit, nominal, "
-    "value_field, unit, counted, mean, standard_deviation, minimum, maximum, "
-    "average_moving_range, cp, cpk, pp, ppk, below_lsl, above_usl"
-    ") VALUES ("
-    "$1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, $15, $16, $17, $18, $19, "
-    "$20, $21, $22, $23, $24, $25, $26, $27, $28, $29, $30, $31, $32, $33, $34, $35, $36, "
-    "$37, $38, $39, $40, $41"
-    ") ON CONFLICT (uid) DO NOTHING RETURNING id";
+// The download's row, its columns and values in the one order forEachColumn gives both.
+std::string addDownloadSql() {
+    std::string columns;
+    std::string placeholders;
+    int count = 0;
+    const KeptDownload none;
+    forEachColumn(none, [&](std::string_view name, const auto&) {
+        columns += count == 0 ? "" : ", ";
+        columns += name;
+        placeholders += count == 0 ? "$" : ", $";
+        placeholders += std::to_string(++count);
+    });
+    std::string sql = "INSERT INTO downloads (";
+    sql += columns;
+    sql += ") VALUES (";
+    sql += placeholders;
+    sql += ") ON CONFLICT (uid) DO NOTHING RETURNING id";
+    return sql;
+}
 
-// Points go in blocks of many rows per statement, the last few one by one: the server's work per
-// statement, not per row, is what a full download's send would otherwise spend its time on.
+PgValues downloadValues(const KeptDownload& download) {
+    PgValues values;
+    forEachColumn(download, [&values](std::string_view, const auto& field) {
+        values.emplace_back(pgText(field));
+    });
+    return values;
+}
+
+// Points go 100 rows to a statement, the last few one by one: each statement's own cost to the
+// server (bind, execute, answer) is shared among its rows. One row to a statement took twice as
+// long for a full download; more rows than 100 gain nothing.
 constexpr int kPointColumns = 7;
 constexpr int kBlockRows = 100;
 constexpr const char* kAddPointName = "qorb_add_point";
@@ -43,50 +59,6 @@ std::string addPointsSql(int rows) {
         }
     }
     return sql;
-}
-
-PgValues downloadValues(const KeptDownload& d) {
-    return {d.uid,
-            d.program,
-            d.programVersion,
-            d.host,
-            d.account,
-            d.pressedAt,
-            d.endedAt,
-            d.port,
-            d.device,
-            pgText(d.baud),
-            pgText(d.includeStatistics),
-            pgText(d.includeDeletes),
-            pgText(d.spaceDelimiters),
-            d.gaugeVersion,
-            pgText(d.statisticsAnnounced),
-            pgText(d.memoryAnnounced),
-            pgText(d.rowsReceived),
-            pgText(d.rowsWritten),
-            d.endedWith,
-            pgText(d.complete),
-            d.fingerprint,
-            d.file,
-            d.form,
-            d.characteristic,
-            pgText(d.lowerLimit),
-            pgText(d.upperLimit),
-            pgText(d.nominal),
-            pgText(d.valueField),
-            d.unit,
-            pgText(d.counted),
-            pgText(d.mean),
-            pgText(d.standardDeviation),
-            pgText(d.minimum),
-            pgText(d.maximum),
-            pgText(d.averageMovingRange),
-            pgText(d.cp),
-            pgText(d.cpk),
-            pgText(d.pp),
-            pgText(d.ppk),
-            pgText(d.belowLsl),
-            pgText(d.aboveUsl)};
 }
 
 }  // namespace
@@ -119,7 +91,9 @@ void PlantDatabase::prepare() {
 bool PlantDatabase::send(const KeptDownload& download) {
     PgConnection& pg = m_connection->pg;
     PgTransaction transaction(pg);
-    const PgResult added = pg.exec("INSERT INTO downloads", kAddDownload, downloadValues(download));
+    static const std::string addDownload = addDownloadSql();
+    const PgResult added =
+        pg.exec("INSERT INTO downloads", addDownload.c_str(), downloadValues(download));
     if (added.rows() == 0) {
         return false;  // there already, whole: it went in one transaction
     }
