@@ -4,7 +4,7 @@
 
 #include "history/local_history.h"
 #include "history/plant_database.h"
-#include "plant_server.h"
+#include "support/plant_server.h"
 #include "support/temp_folder.h"
 
 namespace {
