@@ -1,5 +1,6 @@
 // qorb-download on the simulated gauge in real time: the line pace against the poll pace, its wall
 // time against the line's own time for the bytes, and the program's CPU time and resident memory.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -27,16 +28,23 @@ double lineSeconds(int points, std::uintmax_t fileBytes, int baud) {
     return (commands + replies) * 10.0 / baud;
 }
 
-// One download of `points` memory points at the baud rate and pace, from its start to its end.
-Download download(int points, int baud, const char* pace) {
+// One download of `points` memory points at the baud rate and pace, from its start to its end,
+// kept in a history of its own unless told otherwise.
+Download download(int points, int baud, const char* pace, bool history = true) {
     testsupport::TempFolder folder;
     testsupport::SimProcess sim(
         {"--baud", std::to_string(baud), "--memory", std::to_string(points)});
     const std::string file = folder.file("points.txt");
     Download result;
-    static_cast<bench::DownloadRun&>(result) =
-        bench::runDownload({"--port", sim.ptyPath(), "--baud", std::to_string(baud),
-                            "--no-statistics", "--deletes", "--quiet", "--pace", pace, file});
+    std::vector<std::string> arguments = {
+        "--port",  sim.ptyPath(), "--baud", std::to_string(baud), "--no-statistics", "--deletes",
+        "--quiet", "--pace",      pace,     "--no-history"};
+    if (history) {
+        arguments.back() = "--history";
+        arguments.push_back(folder.file("history.sqlite"));
+    }
+    arguments.push_back(file);
+    static_cast<bench::DownloadRun&>(result) = bench::runDownload(arguments);
     result.lineTime = lineSeconds(points, std::filesystem::file_size(file), baud);
     return result;
 }
@@ -73,6 +81,27 @@ int main() {
         "  peak resident memory: %ld KiB at 100 points, %ld KiB at %d (growth %+ld KiB, target "
         "under 1024)\n\n",
         small.maxResident, full.maxResident, kFullMemory, full.maxResident - small.maxResident);
+
+    // The history costs one short write at the end of a download: three of each, alternating.
+    std::printf("%d memory points at 115200 baud, --pace line, with the history and without:\n",
+                kFullMemory);
+    std::vector<double> with;
+    std::vector<double> without;
+    for (int run = 0; run < 3; ++run) {
+        const Download kept = download(kFullMemory, 115200, "line", true);
+        const Download none = download(kFullMemory, 115200, "line", false);
+        ok = kept.complete && none.complete && ok;
+        with.push_back(kept.wall);
+        without.push_back(none.wall);
+        std::printf(
+            "  run %d: %.3f s with, %.3f s without; peak memory %ld KiB with, %ld KiB "
+            "without\n",
+            run + 1, kept.wall, none.wall, kept.maxResident, none.maxResident);
+    }
+    std::sort(with.begin(), with.end());
+    std::sort(without.begin(), without.end());
+    std::printf("  medians: %.3f s with, %.3f s without: %.3f x (target at most 1.02 x)\n\n",
+                with[1], without[1], with[1] / without[1]);
 
     constexpr int kPoints = 2000;
     std::printf("%d memory points, both paces side by side:\n", kPoints);
