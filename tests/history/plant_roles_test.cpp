@@ -15,14 +15,17 @@ using history::HistoryError;
 using history::PgConnection;
 using history::PlantDatabase;
 
-// The ```sql blocks of docs/history.md, where the plant's DBA finds them.
+// The ```sql blocks of docs/history.md's section on the plant database, where its DBA finds them.
 std::vector<std::string> documentedSql() {
     std::ifstream file(std::filesystem::path(__FILE__).parent_path() / "../../docs/history.md");
     std::vector<std::string> blocks;
     std::string line;
     std::string* block = nullptr;
+    bool plant = false;
     while (std::getline(file, line)) {
-        if (line == "```sql") {
+        if (line.rfind("## ", 0) == 0) {
+            plant = line == "## The plant database";
+        } else if (line == "```sql" && plant) {
             block = &blocks.emplace_back();
         } else if (line == "```") {
             block = nullptr;
