@@ -1,8 +1,12 @@
-# Sourced by the Windows scripts: where the MinGW-w64 builds of Qt and libxlsxwriter live, whether
-# they are whole, and how Debian's source packages are fetched for them.
+# Sourced by the Windows scripts: where the MinGW-w64 builds of Qt, libxlsxwriter, SQLite, OpenSSL
+# and libpq live, whether they are whole, and how Debian's source packages are fetched for them.
 
 qt_windows_version=6.4.2
 xlsxwriter_windows_version=1.1.4
+# The releases whose newest Debian version the builds take (found in the archive, never fixed here):
+# OpenSSL's 3.0 series and PostgreSQL 15's client library, from the source packages that hold them.
+openssl_windows_series=3.0
+libpq_windows_source=postgresql-15
 
 # The cache folder: outside the checkout, shared by every clone on the machine. QORB_QT_WINDOWS
 # names another; a user who cannot write /var/cache gets one under their own cache folder.
@@ -27,10 +31,29 @@ xlsxwriter_windows_complete() {
     [ -f "$(qt_windows_prefix)/.xlsxwriter-$xlsxwriter_windows_version-complete" ]
 }
 
-# Fetches Debian's source package PACKAGE (a name, or name=version) unpacked into FOLDER, through a
-# private apt configuration in FOLDER/apt: the machine's own apt sources turned into deb-src
-# entries, so that the system's configuration stays as it is.
-debian_source() {  # debian_source FOLDER PACKAGE
+# SQLite, OpenSSL and libpq each have a mark of their own, holding the Debian version built.
+sqlite_windows_mark() { echo "$(qt_windows_prefix)/.sqlite-complete"; }
+openssl_windows_mark() { echo "$(qt_windows_prefix)/.openssl-$openssl_windows_series-complete"; }
+libpq_windows_mark() { echo "$(qt_windows_prefix)/.libpq-complete"; }
+
+# Waits while another run builds the library NAME into the cache (two test runs at once on one
+# machine), then holds the lock until the calling script ends: the caller looks at the library's
+# mark again after it.
+lock_windows_build() {  # lock_windows_build NAME
+    local prefix
+    prefix=$(qt_windows_prefix)
+    mkdir -p "$(dirname "$prefix")"
+    exec {windows_build_lock}>"$prefix-$1.lock"
+    if ! flock -n "$windows_build_lock"; then
+        echo "$(basename "$0"): waiting for another build of $1 for Windows to end"
+        flock "$windows_build_lock"
+    fi
+}
+
+# Makes a private apt configuration in FOLDER/apt, up to date: the machine's own apt sources turned
+# into deb-src entries, so that the system's configuration stays as it is. Apt's commands take it
+# through APT_CONFIG=FOLDER/apt/apt.conf.
+debian_apt() {  # debian_apt FOLDER
     local folder apt_dir sources
     mkdir -p "$1"
     folder=$(realpath "$1")
@@ -55,5 +78,57 @@ Dir::Cache "$apt_dir/cache";
 APT::Sandbox::User "root";
 CONF
     APT_CONFIG=$apt_dir/apt.conf apt-get update -qq
-    (cd "$folder" && APT_CONFIG=$apt_dir/apt.conf apt-get source -qq "$2" >/dev/null)
+}
+
+# Fetches Debian's source package PACKAGE (a name, or name=version) unpacked into FOLDER, through
+# the private apt configuration of debian_apt.
+debian_source() {  # debian_source FOLDER PACKAGE
+    debian_apt "$1"
+    (cd "$1" && APT_CONFIG=$PWD/apt/apt.conf apt-get source -qq "$2" >/dev/null)
+}
+
+# Fetches, as debian_source does, the newest version of Debian's source package PACKAGE that the
+# main archive holds, and prints that version. The security archive's newer versions are passed
+# over: the package mirror answers their source files with 404, while their fixes reach the main
+# archive with the next point release.
+debian_main_source() {  # debian_main_source FOLDER PACKAGE
+    local apt_config version newest=
+    debian_apt "$1" >&2
+    apt_config=$(realpath "$1")/apt/apt.conf
+    while read -r version; do
+        if [ -z "$newest" ] || dpkg --compare-versions "$version" gt "$newest"; then
+            newest=$version
+        fi
+    done < <(APT_CONFIG=$apt_config apt-cache madison "$2" |
+        awk -F ' [|] ' '$3 ~ / Sources$/ && $3 !~ /-security[/ ]/ { print $2 }')
+    if [ -z "$newest" ]; then
+        echo "debian_main_source: Debian's main archive holds no source package $2" >&2
+        return 1
+    fi
+    (cd "$1" && APT_CONFIG=$apt_config apt-get source -qq "$2=$newest" >/dev/null)
+    echo "$newest"
+}
+
+# Copies into FOLDER every DLL that the given programs and libraries import, directly or through
+# another copied DLL, from the first of the SEARCH folders (separated by ":") that holds it; an
+# import that none holds is the system's own (KERNEL32, USER32, ...). A DLL already in FOLDER is
+# kept.
+copy_imported_dlls() {  # copy_imported_dlls FOLDER SEARCH BINARY...
+    local folder=$1 dll dir binary found
+    local -a search queue=("${@:3}")
+    IFS=: read -r -a search <<<"$2"
+    while [ ${#queue[@]} -gt 0 ]; do
+        binary=${queue[0]}
+        queue=("${queue[@]:1}")
+        while IFS= read -r dll; do
+            [ -f "$folder/$dll" ] && continue
+            found=
+            for dir in "${search[@]}"; do
+                [ -f "$dir/$dll" ] && found=$dir/$dll && break
+            done
+            [ -n "$found" ] || continue
+            cp "$found" "$folder/$dll"
+            queue+=("$folder/$dll")
+        done < <(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    done
 }
