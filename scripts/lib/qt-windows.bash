@@ -112,7 +112,8 @@ debian_main_source() {  # debian_main_source FOLDER PACKAGE
 # Copies into FOLDER every DLL that the given programs and libraries import, directly or through
 # another copied DLL, from the first of the SEARCH folders (separated by ":") that holds it; an
 # import that none holds is the system's own (KERNEL32, USER32, ...). A DLL already in FOLDER is
-# kept.
+# kept. Names are matched as Windows matches them, whatever their case: the programs import libpq
+# as LIBPQ.dll, the name its import library gives, while the file is libpq.dll.
 copy_imported_dlls() {  # copy_imported_dlls FOLDER SEARCH BINARY...
     local folder=$1 dll dir binary found
     local -a search queue=("${@:3}")
@@ -121,14 +122,16 @@ copy_imported_dlls() {  # copy_imported_dlls FOLDER SEARCH BINARY...
         binary=${queue[0]}
         queue=("${queue[@]:1}")
         while IFS= read -r dll; do
-            [ -f "$folder/$dll" ] && continue
+            [ -n "$(find "$folder" -maxdepth 1 -iname "$dll")" ] && continue
             found=
             for dir in "${search[@]}"; do
-                [ -f "$dir/$dll" ] && found=$dir/$dll && break
+                [ -d "$dir" ] || continue
+                found=$(find "$dir" -maxdepth 1 -iname "$dll" | head -n 1)
+                [ -n "$found" ] && break
             done
             [ -n "$found" ] || continue
-            cp "$found" "$folder/$dll"
-            queue+=("$folder/$dll")
+            cp "$found" "$folder/"
+            queue+=("$folder/$(basename "$found")")
         done < <(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^[[:space:]]*DLL Name: //p')
     done
 }
