@@ -169,8 +169,11 @@ std::optional<std::string> plantSchemaRefusal(const PlantSchemaState& state) {
         if (state.schema.empty()) {
             return missing + "no schema of the search path exists to create them in";
         }
-        return missing + "role " + state.role + " may not create them (it lacks CREATE on schema " +
-               state.schema + "): the database's administrator creates them, or grants that";
+        std::string reason = missing + "role " + state.role;
+        reason += " may not create them (it lacks CREATE on schema ";
+        reason += state.schema;
+        reason += "): the database's administrator creates them, or grants that";
+        return reason;
     }
     if (!state.missingRights.empty()) {
         return "role " + state.role + " lacks " + listed(state.missingRights) +
