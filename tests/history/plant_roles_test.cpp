@@ -104,8 +104,15 @@ TEST_F(PlantRolesTest, WhatARoleMayNotDoIsNamed) {
               "INSERT on downloads, SELECT (id) on downloads, SELECT (uid) on downloads and INSERT "
               "on points, which a station needs: the database's administrator grants them");
 
+    query(owner(), "UPDATE schema_version SET version = 0");
+    EXPECT_EQ(refusal(owner()),
+              "preparing the history's tables: table schema_version holds version 0, which no "
+              "program of this history writes");
+    query(owner(), "DELETE FROM schema_version");
+    EXPECT_EQ(refusal(owner()),
+              "preparing the history's tables: table schema_version holds no version");
     query(owner(), "DROP TABLE points");
-    query(owner(), "UPDATE schema_version SET version = 2");
+    query(owner(), "INSERT INTO schema_version (version) VALUES (2)");
     EXPECT_EQ(refusal(owner()),
               "preparing the history's tables: the history's tables are of schema version 2, later "
               "than this program's 1: a later program keeps them, and this one never writes to "
