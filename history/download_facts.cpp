@@ -117,21 +117,6 @@ void copyRecord(const pointsfile::DownloadRecord& record, KeptDownload& kept) {
     kept.form = record.form;
 }
 
-void copyFigures(const pointsfile::SummaryFigures& figures, KeptDownload& kept) {
-    kept.counted = figures.points;
-    kept.mean = figures.mean.value;
-    kept.standardDeviation = figures.standardDeviation.value;
-    kept.minimum = figures.minimum.value;
-    kept.maximum = figures.maximum.value;
-    kept.averageMovingRange = figures.averageMovingRange.value;
-    kept.cp = figures.cp.value;
-    kept.cpk = figures.cpk.value;
-    kept.pp = figures.pp.value;
-    kept.ppk = figures.ppk.value;
-    kept.belowLsl = countOf(figures.belowLower);
-    kept.aboveUsl = countOf(figures.aboveUpper);
-}
-
 }  // namespace
 
 KeptDownload keptDownloadOf(const pointsfile::DownloadRecord& record,
@@ -183,6 +168,21 @@ KeptDownload keptDownloadOf(const pointsfile::DownloadRecord& record,
     copyFigures(statistics.figures(), kept);
     kept.unit = unlessEmpty(storedText(unit.unit()));
     return kept;
+}
+
+void copyFigures(const pointsfile::SummaryFigures& figures, KeptDownload& kept) {
+    kept.counted = figures.points;
+    kept.mean = figures.mean.value;
+    kept.standardDeviation = figures.standardDeviation.value;
+    kept.minimum = figures.minimum.value;
+    kept.maximum = figures.maximum.value;
+    kept.averageMovingRange = figures.averageMovingRange.value;
+    kept.cp = figures.cp.value;
+    kept.cpk = figures.cpk.value;
+    kept.pp = figures.pp.value;
+    kept.ppk = figures.ppk.value;
+    kept.belowLsl = countOf(figures.belowLower);
+    kept.aboveUsl = countOf(figures.aboveUpper);
 }
 
 std::string storedText(std::string_view gaugeBytes) {

@@ -7,6 +7,7 @@
 #include "pointsfile/download_record.h"
 #include "pointsfile/received_lines.h"
 #include "pointsfile/summary_choices.h"
+#include "pointsfile/summary_figures.h"
 
 namespace history {
 
@@ -17,6 +18,10 @@ namespace history {
 KeptDownload keptDownloadOf(const pointsfile::DownloadRecord& record,
                             const pointsfile::SummaryChoices& summary,
                             const pointsfile::ReceivedLines& lines);
+
+// The Summary's figures into the download's columns of them, NULL where the Summary says why it
+// cannot compute one.
+void copyFigures(const pointsfile::SummaryFigures& figures, KeptDownload& kept);
 
 // The gauge's bytes as the history stores them (UTF-8, each byte above 127 its Latin-1 character,
 // NUL as U+2400), and back.

@@ -47,9 +47,13 @@ public:
     virtual std::optional<KeptDownload> read(const std::string& uid) = 0;
     // The memory points of a download from the n-th (from 0), count of them at most, in order.
     virtual std::vector<KeptPoint> memoryPoints(const std::string& uid, int first, int count) = 0;
+    // The history as messages name it: the file's path, or the plant database's server.
+    virtual std::string name() const { return "the history"; }
 };
 
-// The PC's history file; the plant's database by its connection string (never with a password).
+// The PC's history file: one that is not there, not a history or of a later version is refused,
+// naming it. The plant's database by its connection string (never with a password): a server that
+// cannot be reached throws PlantUnreachable (plant_reader.h), any other refusal HistoryError.
 std::unique_ptr<HistoryReader> openLocalReader(const std::string& path);
 std::unique_ptr<HistoryReader> openPlantReader(const std::string& connectionString);
 

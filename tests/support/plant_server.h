@@ -36,8 +36,10 @@ protected:
 #endif
         m_schema =
             std::string("t_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        // A parameterized test's name ends in "/Param", which no bare identifier holds.
         for (char& c : m_schema) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const auto byte = static_cast<unsigned char>(c);
+            c = std::isalnum(byte) != 0 ? static_cast<char>(std::tolower(byte)) : '_';
         }
         history::PgConnection owner(variable("QORB_TEST_POSTGRES"));
         owner.exec("naming", "SELECT set_config('qorb.schema', $1, false)", {m_schema});
