@@ -1,38 +1,21 @@
 // qorb-download: the window's memory download from the command line, on the same core.
 #include <QCoreApplication>
-#include <QStringList>
 
 #include <cstdio>
 #include <exception>
 #include <string>
-#include <vector>
 
 #include "cli/download.h"
 #include "cli/port_actions.h"
 #include "cli/send_pending.h"
-
-namespace {
-
-// The arguments in UTF-8, the form every path takes in the program. Windows hands argv over in the
-// ANSI code page, where "Meßtechnik" is not the UTF-8 name and a Cyrillic name on a Western
-// system is lost to question marks; Qt reads the UTF-16 command line there.
-std::vector<std::string> utf8Arguments() {
-    std::vector<std::string> arguments;
-    const QStringList all = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < all.size(); ++i) {
-        arguments.push_back(all[i].toStdString());
-    }
-    return arguments;
-}
-
-}  // namespace
+#include "cli/utf8_arguments.h"
 
 int main(int argc, char* argv[]) {
     const QCoreApplication application(argc, argv);
     const std::string programFolder = QCoreApplication::applicationDirPath().toStdString();
     cli::ExitStatus status = cli::ExitStatus::Internal;
     try {
-        const cli::Options options = cli::parseOptions(utf8Arguments());
+        const cli::Options options = cli::parseOptions(cli::utf8Arguments());
         switch (options.action) {
             case cli::Action::Help:
                 std::fputs(cli::helpText().c_str(), stdout);
