@@ -1,4 +1,4 @@
-# Install rules and the Debian package (CPack) for Linux: both programs on the PATH, the gauge
+# Install rules and the Debian package (CPack) for Linux: the three programs on the PATH, the gauge
 # simulator in a folder of its own off the PATH, the desktop entry, the icon at the theme's sizes,
 # the AppStream metadata, the manual pages and the package's documents. scripts/package builds
 # the package and assembles the portable archive from the same installation.
@@ -21,7 +21,8 @@ set(QORB_PACKAGE_OUT ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 # so the manual pages are made only when asked for (scripts/package asks).
 option(QORB_MAN_PAGES "Generate the manual pages with help2man and install them" OFF)
 
-install(TARGETS QORB_Memory_To_File qorb-download RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS QORB_Memory_To_File qorb-download qorb-history
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The simulator is for trying the programs without a gauge, not a command for every user.
 install(TARGETS qorb-gauge-sim
         RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/${QORB_PACKAGE_NAME})
@@ -60,9 +61,11 @@ if(QORB_MAN_PAGES)
     # Each page is the program's own --help and --version. The window answers both without a
     # display; the offscreen platform and the time limit keep a build from hanging on a window
     # that opens all the same.
-    foreach(program QORB_Memory_To_File qorb-download)
+    foreach(program QORB_Memory_To_File qorb-download qorb-history)
         if(program STREQUAL "qorb-download")
             set(purpose "download the QORB gauge's memory points into a text file")
+        elseif(program STREQUAL "qorb-history")
+            set(purpose "list the QORB gauge's kept downloads, their trend and their files")
         else()
             set(purpose "copy the QORB gauge's memory points into a text file, in a window")
         endif()
@@ -95,7 +98,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 window talks to the gauge over a serial port and copies its statistics and
 memory points into a plain text file, one row per point, with deleted points
 and tab or blank delimiters as chosen. qorb-download does the same download
-from the command line, without a display. A gauge simulator on a
+from the command line, without a display. Every download is kept in a history;
+qorb-history lists it, writes the trend of a characteristic across downloads
+as a workbook, and makes any download's file again. A gauge simulator on a
 pseudo-terminal comes along for trying both without a gauge.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
