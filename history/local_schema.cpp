@@ -82,21 +82,27 @@ PRAGMA user_version = 1;
 const char* const kSteps[] = {kVersion1};
 static_assert(std::size(kSteps) == kLocalSchemaVersion);
 
-int userVersion(const SqliteDatabase& database) {
-    SqliteStatement statement(database, "PRAGMA user_version");
-    statement.step();
-    return static_cast<int>(statement.integer(0));
-}
+// The version and the tables, read by one statement so that one snapshot gives both: read apart,
+// a history another program makes at that moment could show its tables and not yet its version,
+// and pass for another program's database.
+struct FileSchema {
+    int version = 0;
+    std::vector<std::string> tables;
+};
 
-std::vector<std::string> tableNames(const SqliteDatabase& database) {
+FileSchema fileSchema(const SqliteDatabase& database) {
     SqliteStatement statement(database,
-                              "SELECT name FROM sqlite_schema WHERE type = 'table' "
-                              "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name");
-    std::vector<std::string> names;
+                              "SELECT v.user_version, t.name FROM pragma_user_version AS v "
+                              "LEFT JOIN (SELECT name FROM sqlite_schema WHERE type = 'table' "
+                              "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\') AS t ORDER BY t.name");
+    FileSchema schema;
     while (statement.step()) {
-        names.push_back(statement.text(0));
+        schema.version = static_cast<int>(statement.integer(0));
+        if (!statement.isNull(1)) {
+            schema.tables.push_back(statement.text(1));
+        }
     }
-    return names;
+    return schema;
 }
 
 bool holds(const std::vector<std::string>& names, const std::string& name) {
@@ -114,8 +120,7 @@ std::string listed(const std::vector<std::string>& names) {
 }  // namespace
 
 int historyVersion(const SqliteDatabase& database) {
-    const int version = userVersion(database);
-    const std::vector<std::string> tables = tableNames(database);
+    const auto [version, tables] = fileSchema(database);
     const bool ours = holds(tables, "downloads") && holds(tables, "points");
     if (version > kLocalSchemaVersion && ours) {
         throw HistoryError(database.path(),
