@@ -9,19 +9,14 @@
 #include "driver/choice_file.h"
 #include "history/local_history.h"
 #include "pointsfile/file_table.h"
+#include "support/environment.h"
 #include "support/fake_port.h"
 #include "support/fake_view.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-void setVariable(const char* name, const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(name, value.c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
+using testsupport::setVariable;
 
 gaugesim::GaugeConfig threePoints() {
     gaugesim::GaugeConfig gauge;

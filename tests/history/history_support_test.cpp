@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <cstdlib>
-#include <regex>
 #include <string>
 
 #include "history/history_place.h"
@@ -33,10 +33,22 @@ TEST(HistorySupportTest, Sha256GivesThePublishedDigests) {
     }
 }
 
+// 'x' stands for a lower-case hex digit, 'y' for one of 8, 9, a and b; any other character for
+// itself. (Not std::regex: GCC 12 warns of its own code in the sanitized build.)
+bool hasUuidShape(const std::string& text) {
+    const std::string_view shape = "xxxxxxxx-xxxx-4xxx-yxxx-xxxxxxxxxxxx";
+    return text.size() == shape.size() &&
+           std::equal(shape.begin(), shape.end(), text.begin(), [](char want, char got) {
+               const std::string_view digits = want == 'y' ? "89ab" : "0123456789abcdef";
+               return want == 'x' || want == 'y' ? digits.find(got) != std::string_view::npos
+                                                 : want == got;
+           });
+}
+
 TEST(HistorySupportTest, UuidIsRandomVersion4InLowerCase) {
-    const std::regex form("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}");
     const std::string first = history::randomUuid();
-    EXPECT_TRUE(std::regex_match(first, form)) << first;
+    EXPECT_TRUE(hasUuidShape(first)) << first;
+    EXPECT_FALSE(hasUuidShape("0f2c4e8a-1b3d-5f70-9a2c-4e6b8d0f1a3c"));
     EXPECT_NE(history::randomUuid(), first);
 }
 

@@ -4,6 +4,7 @@
 
 #include "history/history_error.h"
 #include "history/plant_database.h"
+#include "support/environment.h"
 #include "support/plant_server.h"
 #include "support/temp_folder.h"
 
@@ -81,9 +82,9 @@ TEST_F(PlantConnectionTest, ConnectsOnlyAsLibpqsSettingsSay) {
 
     const testsupport::TempFolder folder;
     const std::string passwords = variable("PGPASSFILE");
-    setenv("PGPASSFILE", folder.file("none").c_str(), 1);
+    testsupport::setVariable("PGPASSFILE", folder.file("none"));
     const std::string withoutPasswordFile = history::probePlantDatabase(owner());
-    setenv("PGPASSFILE", passwords.c_str(), 1);
+    testsupport::setVariable("PGPASSFILE", passwords);
     EXPECT_NE(withoutPasswordFile.find("no password supplied"), std::string::npos)
         << withoutPasswordFile;
 }

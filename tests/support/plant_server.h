@@ -84,7 +84,7 @@ protected:
         const history::PgResult result = connection.exec("query", sql);
         std::string text;
         for (int row = 0; row < result.rows(); ++row) {
-            text += (row > 0 ? "\n" : "") + result.text(row, 0);
+            text.append(row > 0 ? "\n" : "").append(result.text(row, 0));
         }
         return text;
     }
