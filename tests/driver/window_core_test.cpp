@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "driver/choice_file.h"
+#include "history/history_place.h"
 #include "history/local_history.h"
 #include "pointsfile/file_table.h"
 #include "support/environment.h"
@@ -120,12 +121,14 @@ TEST_F(WindowCoreTest, DownloadsLandInTheHistoryTheDialogNamesAndItsStateSaysSo)
     const std::filesystem::path user = folder.path() / "qorb-memory-to-file";
     std::filesystem::create_directory(user);
     testsupport::writeBytes(user / "limits.txt", "\r\n\r\n\r\nBore 12H7\r\n");
-    const std::string history = folder.file("data/qorb-memory-to-file/history.sqlite");
+    // The default place's rule has its own table; here the download only has to land there.
+    const std::string historyFile =
+        history::defaultHistoryPath(settings::settingsFoldersFor("/opt/qorb"), "/opt/qorb");
     core.onLoad();
-    EXPECT_FALSE(std::filesystem::exists(history));
+    EXPECT_FALSE(std::filesystem::exists(historyFile));
     core.onDownloadHistoryMenu();
     EXPECT_EQ(view.historyStateShown(),
-              "No downloads in the history yet; the first one makes " + history + ".");
+              "No downloads in the history yet; the first one makes " + historyFile + ".");
 
     view.answerNextDialog(folder.file("points.txt"));
     core.onGetMemoryPoints();
@@ -133,7 +136,7 @@ TEST_F(WindowCoreTest, DownloadsLandInTheHistoryTheDialogNamesAndItsStateSaysSo)
     core.onDownloadHistoryMenu();
     EXPECT_EQ(view.historyStateShown(), "1 download in the history");
     const std::vector<history::KeptDownload> kept =
-        history::LocalHistory(history, history::LocalHistory::Access::Read).list("Bore 12H7");
+        history::LocalHistory(historyFile, history::LocalHistory::Access::Read).list("Bore 12H7");
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].rowsReceived, 3);
     EXPECT_EQ(kept[0].counted, 3);
@@ -150,7 +153,8 @@ TEST_F(WindowCoreTest, DownloadsLandInTheHistoryTheDialogNamesAndItsStateSaysSo)
     core.onGetMemoryPoints();
     view.advance(1000);
     EXPECT_EQ(
-        history::LocalHistory(history, history::LocalHistory::Access::Read).counts().downloads, 1);
+        history::LocalHistory(historyFile, history::LocalHistory::Access::Read).counts().downloads,
+        1);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "other.sqlite"));
 }
 
