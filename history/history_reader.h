@@ -47,6 +47,12 @@ public:
     virtual std::optional<KeptDownload> read(const std::string& uid) = 0;
     // The memory points of a download from the n-th (from 0), count of them at most, in order.
     virtual std::vector<KeptPoint> memoryPoints(const std::string& uid, int first, int count) = 0;
+    // The first memory line of each download, in the order of the uids; empty for one without.
+    // One memoryPoints call each unless a store does better: a server answers in one round trip.
+    virtual std::vector<std::string> firstMemoryLines(const std::vector<std::string>& uids);
+    // The fingerprint of a download's first `count` memory lines (of as many as it holds), as the
+    // history fingerprints a whole download's. From memoryPoints unless a store does better.
+    virtual std::string memoryFingerprint(const std::string& uid, int count);
     // The history as messages name it: the file's path, or the plant database's server.
     virtual std::string name() const { return "the history"; }
 };

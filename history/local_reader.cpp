@@ -5,6 +5,7 @@
 #include "history/history_reader.h"
 #include "history/local_file.h"
 #include "history/local_history.h"
+#include "history/memory_fingerprint.h"
 #include "history/selection_days.h"
 #include "history/sqlite_rows.h"
 #include "history/sqlite_statement.h"
@@ -32,14 +33,22 @@ ORDER BY julianday(pressed_at), id
 // The memory lines follow the statistics lines, so the n-th is found by its position from the
 // first one's, through the points' key, however far into a download it lies.
 constexpr const char* kMemoryPoints = R"sql(
-WITH first AS (
-    SELECT download_id, position FROM points
-    WHERE download_id = (SELECT id FROM downloads WHERE uid = ?1) AND section = 'Memory'
-    ORDER BY position LIMIT 1)
-SELECT p.section, p.line, p.deleted, p.value FROM points AS p, first
-WHERE p.download_id = first.download_id AND p.position >= first.position + ?2
-    AND p.section = 'Memory'
-ORDER BY p.position LIMIT ?3
+SELECT section, line, deleted, value FROM points
+WHERE download_id = (SELECT id FROM downloads WHERE uid = ?1) AND section = 'Memory'
+    AND position >= ?2 + (SELECT position FROM points
+        WHERE download_id = (SELECT id FROM downloads WHERE uid = ?1) AND section = 'Memory'
+        ORDER BY position LIMIT 1)
+ORDER BY position LIMIT ?3
+)sql";
+
+// The lines alone, from the first memory line's position on: every line after it is one.
+constexpr const char* kMemoryLines = R"sql(
+SELECT line FROM points
+WHERE download_id = (SELECT id FROM downloads WHERE uid = ?1)
+    AND position >= (SELECT position FROM points
+        WHERE download_id = (SELECT id FROM downloads WHERE uid = ?1) AND section = 'Memory'
+        ORDER BY position LIMIT 1)
+ORDER BY position LIMIT ?2
 )sql";
 
 SqliteDatabase openedHistory(const std::string& path) {
@@ -100,6 +109,19 @@ public:
             points.push_back(pointOf(statement));
         }
         return points;
+    }
+
+    // Straight from the statement's rows: a continuation is confirmed by tens of thousands of
+    // them.
+    std::string memoryFingerprint(const std::string& uid, int count) override {
+        SqliteStatement statement(m_database, kMemoryLines);
+        statement.bind(1, uid);
+        statement.bind(2, count);
+        MemoryFingerprint fingerprint;
+        while (statement.step()) {
+            fingerprint.add(statement.text(0));
+        }
+        return fingerprint.hexDigest();
     }
 
     std::string name() const override { return m_database.path(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -43,15 +44,36 @@ constexpr const char* kAllPoints =
 
 // As local_reader.cpp finds them.
 constexpr const char* kMemoryPoints = R"sql(
-WITH first AS (
-    SELECT download_id, position FROM points
-    WHERE download_id = (SELECT id FROM downloads WHERE uid = $1) AND section = 'Memory'
-    ORDER BY position LIMIT 1)
-SELECT p.section, p.line, p.deleted, p.value FROM points AS p, first
-WHERE p.download_id = first.download_id AND p.position >= first.position + $2
-    AND p.section = 'Memory'
-ORDER BY p.position LIMIT $3
+SELECT section, line, deleted, value FROM points
+WHERE download_id = (SELECT id FROM downloads WHERE uid = $1) AND section = 'Memory'
+    AND position >= $2 + (SELECT position FROM points
+        WHERE download_id = (SELECT id FROM downloads WHERE uid = $1) AND section = 'Memory'
+        ORDER BY position LIMIT 1)
+ORDER BY position LIMIT $3
 )sql";
+
+// Each download's first memory line, through the points' key from its first position on.
+constexpr const char* kFirstMemoryLines = R"sql(
+SELECT d.uid, (SELECT p.line FROM points AS p
+    WHERE p.download_id = d.id AND p.section = 'Memory' ORDER BY p.position LIMIT 1)
+FROM downloads AS d WHERE d.uid = ANY ($1::text[])
+)sql";
+
+// The uids as one text[] value, each element quoted as an array literal takes it.
+std::string textArray(const std::vector<std::string>& items) {
+    std::string array = "{";
+    for (const std::string& item : items) {
+        array += array.size() > 1 ? ",\"" : "\"";
+        for (const char c : item) {
+            if (c == '"' || c == '\\') {
+                array += '\\';
+            }
+            array += c;
+        }
+        array += '"';
+    }
+    return array + "}";
+}
 
 void parse(const std::string& text, std::string& field) {
     field = text;
@@ -166,6 +188,20 @@ public:
     std::vector<KeptPoint> memoryPoints(const std::string& uid, int first, int count) override {
         return pointsOf(m_connection->exec("SELECT FROM points", kMemoryPoints,
                                            {uid, pgText(first), pgText(count)}));
+    }
+
+    std::vector<std::string> firstMemoryLines(const std::vector<std::string>& uids) override {
+        const PgResult result =
+            m_connection->exec("SELECT FROM points", kFirstMemoryLines, {textArray(uids)});
+        std::map<std::string, std::string> firstOf;
+        for (int row = 0; row < result.rows(); ++row) {
+            firstOf[result.text(row, 0)] = result.text(row, 1);
+        }
+        std::vector<std::string> lines;
+        for (const std::string& uid : uids) {
+            lines.push_back(firstOf[uid]);
+        }
+        return lines;
     }
 
     std::string name() const override { return m_connection->where(); }

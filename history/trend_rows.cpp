@@ -1,9 +1,9 @@
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "history/download_facts.h"
 #include "history/history_reader.h"
-#include "history/sha256.h"
 
 namespace history {
 
@@ -27,26 +27,22 @@ struct Lines {
     int continued = 0;
 };
 
-// The fingerprint of the first `count` of the lines, as the history fingerprints a download.
-std::string fingerprintOf(const std::vector<KeptPoint>& lines, int count) {
-    Sha256 hash;
-    for (int i = 0; i < count; ++i) {
-        hash.add(gaugeBytesOf(lines[static_cast<std::size_t>(i)].line));
-        hash.add("\n");
-    }
-    return hash.hexDigest();
-}
-
 class Finder {
 public:
     Finder(HistoryReader& reader, std::vector<TrendRow>& rows) : m_reader(reader), m_rows(rows) {
         m_lines.resize(rows.size());
+        std::vector<std::string> uids;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             m_lines[i].count = memoryLineCount(rows[i].download);
             if (m_lines[i].count > 0) {
-                const std::vector<KeptPoint> first =
-                    reader.memoryPoints(rows[i].download.uid, 0, 1);
-                m_lines[i].first = first.empty() ? std::string() : first.front().line;
+                uids.push_back(rows[i].download.uid);
+            }
+        }
+        const std::vector<std::string> firsts = reader.firstMemoryLines(uids);
+        auto first = firsts.begin();
+        for (Lines& lines : m_lines) {
+            if (lines.count > 0 && first != firsts.end()) {
+                lines.first = *first++;
             }
         }
     }
@@ -72,33 +68,27 @@ public:
 
 private:
     // The latest earlier download whose memory lines, one at least, this one begins with and
-    // holds more of. Those that share its first line and are shorter are the candidates; the
-    // fingerprint of as many of its own lines confirms one.
+    // holds more of. The candidates are the shorter ones that share its first line; their last
+    // line against its own line there sorts out most chance likenesses for two lines read, and
+    // the fingerprint of as many of its own lines confirms one.
     void findContinued(std::size_t at) {
-        const Lines& lines = m_lines[at];
-        std::vector<std::size_t> candidates;
-        int longest = 0;
-        for (std::size_t i = 0; i < at; ++i) {
-            if (m_lines[i].count > 0 && m_lines[i].count < lines.count &&
-                m_lines[i].first == lines.first) {
-                candidates.push_back(i);
-                longest = std::max(longest, m_lines[i].count);
+        const std::string& uid = m_rows[at].download.uid;
+        for (std::size_t i = at; i-- > 0;) {
+            const int count = m_lines[i].count;
+            if (count == 0 || count >= m_lines[at].count || m_lines[i].first != m_lines[at].first ||
+                lineAt(uid, count - 1) != lineAt(m_rows[i].download.uid, count - 1) ||
+                m_reader.memoryFingerprint(uid, count) != m_rows[i].download.fingerprint) {
+                continue;
             }
-        }
-        if (candidates.empty()) {
+            m_rows[at].continues = m_rows[i].download.uid;
+            m_lines[at].continued = count;
             return;
         }
-        const std::vector<KeptPoint> own =
-            m_reader.memoryPoints(m_rows[at].download.uid, 0, longest);
-        for (auto i = candidates.rbegin(); i != candidates.rend(); ++i) {
-            const int count = m_lines[*i].count;
-            if (static_cast<int>(own.size()) >= count &&
-                fingerprintOf(own, count) == m_rows[*i].download.fingerprint) {
-                m_rows[at].continues = m_rows[*i].download.uid;
-                m_lines[at].continued = count;
-                return;
-            }
-        }
+    }
+
+    std::optional<std::string> lineAt(const std::string& uid, int index) {
+        const std::vector<KeptPoint> points = m_reader.memoryPoints(uid, index, 1);
+        return points.empty() ? std::nullopt : std::optional(points.front().line);
     }
 
     // The figures of its new lines only, from their counted values, at its own limits.

@@ -103,6 +103,9 @@ TEST_P(SelectionReaderTest, ADownloadAndItsMemoryPointsComeBackAsKept) {
     EXPECT_EQ(reader->memoryPoints("b", 1, 1).at(0).line, "D2\t'\\\"");
     EXPECT_TRUE(reader->memoryPoints("b", 2, 1).empty());
     EXPECT_TRUE(reader->memoryPoints("x", 0, 1).empty());
+    const std::string first = expected.points.front().line;
+    EXPECT_EQ(reader->firstMemoryLines({"b", "x\",\\", "b"}),
+              (std::vector<std::string>{first, "", first}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, SelectionReaderTest,
