@@ -49,8 +49,8 @@ std::optional<double> outOfTolerance(const KeptDownload& d) {
     return d.belowLsl.value_or(0) + d.aboveUsl.value_or(0);
 }
 
-// The list's columns: a heading, whether it holds a figure, and the download's cell. kSpread's
-// figures are shown to the gauge's decimals and more, kCpk's to two, a count as it is.
+// The list's columns: a heading, the kind of its cells, and the download's cell. A Spread figure
+// is shown to the gauge's decimals and two more, a Cpk to two, a count as it is.
 enum class Kind { Text, Count, Spread, Cpk };
 struct Column {
     const char* heading;
@@ -109,24 +109,28 @@ const std::array kColumns = {
            }},
 };
 
-std::string shown(const Cell& cell, Kind kind, const KeptDownload& download) {
+// The gauge's decimals: the most of any download's smallest and largest values, so that a column's
+// figures line up.
+int valueDecimals(const std::vector<TrendRow>& rows) {
+    int decimals = 0;
+    for (const TrendRow& row : rows) {
+        for (const std::optional<double>& value : {row.download.minimum, row.download.maximum}) {
+            decimals = std::max(decimals, value ? decimalsOf(*value) : 0);
+        }
+    }
+    return std::min(decimals + kExtraDecimals, kMostDecimals);
+}
+
+std::string shown(const Cell& cell, Kind kind, int decimals) {
     if (kind == Kind::Text) {
         return cell.text;
     }
     if (!cell.number) {
         return "-";
     }
-    if (kind == Kind::Count) {
-        return fixed(*cell.number, 0);
-    }
-    if (kind == Kind::Cpk) {
-        return fixed(*cell.number, kCpkDecimals);
-    }
-    int decimals = 0;
-    for (const std::optional<double>& value : {download.minimum, download.maximum}) {
-        decimals = std::max(decimals, value ? decimalsOf(*value) : 0);
-    }
-    return fixed(*cell.number, std::min(decimals + kExtraDecimals, kMostDecimals));
+    return fixed(*cell.number, kind == Kind::Count ? 0
+                               : kind == Kind::Cpk ? kCpkDecimals
+                                                   : decimals);
 }
 
 // Characters, not bytes: a UTF-8 sequence is one.
@@ -152,11 +156,12 @@ std::string quoted(const std::string& field) {
 std::string alignedList(const std::vector<TrendRow>& rows) {
     std::vector<std::vector<std::string>> lines(rows.size() + 1);
     std::vector<std::size_t> widths;
+    const int decimals = valueDecimals(rows);
     for (const Column& column : kColumns) {
         lines[0].emplace_back(column.heading);
         widths.push_back(widthOf(column.heading));
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            lines[i + 1].push_back(shown(column.cell(rows[i]), column.kind, rows[i].download));
+            lines[i + 1].push_back(shown(column.cell(rows[i]), column.kind, decimals));
             widths.back() = std::max(widths.back(), widthOf(lines[i + 1].back()));
         }
     }
@@ -166,7 +171,8 @@ std::string alignedList(const std::vector<TrendRow>& rows) {
         for (std::size_t c = 0; c < line.size(); ++c) {
             const std::string padding(widths[c] - widthOf(line[c]), ' ');
             const bool right = kColumns[c].kind != Kind::Text;
-            out += (c > 0 ? "  " : "") + (right ? padding + line[c] : line[c] + padding);
+            out += c > 0 ? "  " : "";
+            out += right ? padding + line[c] : line[c] + padding;
         }
         out.erase(out.find_last_not_of(' ') + 1);
         text += out + "\n";
@@ -177,16 +183,18 @@ std::string alignedList(const std::vector<TrendRow>& rows) {
 std::string csvList(const std::vector<TrendRow>& rows) {
     std::string text = "uid";
     for (const Column& column : kColumns) {
-        text += std::string(",") + quoted(column.heading);
+        text += ',';
+        text += quoted(column.heading);
     }
     text += "\r\n";
     for (const TrendRow& row : rows) {
         text += quoted(row.download.uid);
         for (const Column& column : kColumns) {
             const Cell cell = column.cell(row);
-            text += "," + quoted(column.kind == Kind::Text ? cell.text
-                                 : cell.number             ? shortest(*cell.number)
-                                                           : std::string());
+            text += ',';
+            text += quoted(column.kind == Kind::Text ? cell.text
+                           : cell.number             ? shortest(*cell.number)
+                                                     : std::string());
         }
         text += "\r\n";
     }
