@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/kept_folder.h"
 #include "bench/process_figures.h"
 #include "history/download_facts.h"
 #include "history/local_history.h"
@@ -174,15 +175,8 @@ int main(int argc, char** argv) {
     const FullDownload full;
     benchEndOfTransfer(full);
 
-    std::optional<testsupport::TempFolder> temporary;
-    std::string folder;
-    if (argc > 1) {
-        folder = argv[1];
-        fs::create_directories(folder);
-    } else {
-        folder = temporary.emplace().path().string();
-    }
-    const std::string path = (fs::path(folder) / "history.sqlite").string();
+    const bench::KeptFolder folder(argc, argv);
+    const std::string path = folder.file("history.sqlite");
     makeHistory(full, path);
     benchListing(path);
     return 0;
