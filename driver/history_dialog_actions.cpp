@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "driver/downloads_browser.h"
 #include "history/history_error.h"
 #include "history/history_place.h"
 #include "history/history_state.h"
@@ -61,6 +62,11 @@ std::string HistoryDialogActions::refusalOf(const history::HistoryChoices& choic
 
 std::string HistoryDialogActions::testConnection(const std::string& database) {
     return history::probePlantDatabase(database);
+}
+
+std::unique_ptr<view::DownloadsBrowser> HistoryDialogActions::browseDownloads(
+    const history::HistoryChoices& choices) {
+    return std::make_unique<DownloadsBrowser>(choices, m_programFolder, m_csv);
 }
 
 }  // namespace driver

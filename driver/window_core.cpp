@@ -158,7 +158,7 @@ void WindowCore::onToleranceLimitsMenu() {
 }
 
 void WindowCore::onDownloadHistoryMenu() {
-    HistoryDialogActions actions(m_view.programFolder(), m_sender);
+    HistoryDialogActions actions(m_view.programFolder(), m_sender, m_transfer.output().csv);
     const std::optional<history::HistoryChoices> chosen =
         m_view.askHistoryChoices(m_historyChoices, actions);
     if (!chosen) {

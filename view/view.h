@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,8 @@ struct OpenDialogRequest {
     std::string filter;
 };
 
+class DownloadsBrowser;
+
 // What the Download History dialog asks of the core while it is open.
 class HistoryDialogActions {
 public:
@@ -39,6 +42,10 @@ public:
     // Connects to the plant database and says what it found, in one line. It may take seconds, so
     // the dialog calls it off the window's thread; it touches nothing but the connection.
     virtual std::string testConnection(const std::string& database) = 0;
+    // What its Downloads window reads: the plant database when the choices name one, else their
+    // history file.
+    virtual std::unique_ptr<DownloadsBrowser> browseDownloads(
+        const history::HistoryChoices& choices) = 0;
 };
 
 // The window as the core sees it. Every operation either does what is asked or throws (a
