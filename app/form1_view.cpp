@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -17,6 +16,7 @@
 #include "app/qt_history_dialog.h"
 #include "app/qt_limits_dialog.h"
 #include "app/qt_name_only_icon_provider.h"
+#include "app/qt_save_dialog.h"
 #include "driver/window_texts.h"
 #include "view/view_error.h"
 
@@ -31,42 +31,6 @@ QString fromLatin1(std::string_view bytes) {
 // The core keeps paths as UTF-8, in the system's own separators.
 std::string toCorePath(const QString& path) {
     return QDir::toNativeSeparators(path).toUtf8().toStdString();
-}
-
-// Qt's own dialog, the same on every system, with types told from names alone.
-// The extension a type's pattern gives a name ("Excel workbook (*.xlsx)" gives "xlsx"); none for
-// "All files (*)".
-QString extensionOfType(const QString& type) {
-    const qsizetype star = type.lastIndexOf(QStringLiteral("(*."));
-    return star < 0 ? QString() : type.mid(star + 3).chopped(1);
-}
-
-// Choosing a type makes it the name's: a name without an extension gets the type's, and a name
-// that carries another type's extension takes this one instead, since the extension chooses
-// the form the file is written in.
-void followChosenType(QFileDialog& dialog, const QString& type) {
-    const QString extension = extensionOfType(type);
-    dialog.setDefaultSuffix(extension);
-    const QStringList chosen = dialog.selectedFiles();
-    if (extension.isEmpty() || chosen.size() != 1) {
-        return;
-    }
-    const QFileInfo name(chosen.constFirst());
-    QStringList typeExtensions;
-    for (const QString& filter : dialog.nameFilters()) {
-        typeExtensions << extensionOfType(filter);
-    }
-    if (typeExtensions.contains(name.suffix(), Qt::CaseInsensitive) &&
-        name.suffix().compare(extension, Qt::CaseInsensitive) != 0) {
-        dialog.selectFile(name.completeBaseName() + QLatin1Char('.') + extension);
-    }
-}
-
-std::optional<std::string> chosenFile(QFileDialog& dialog) {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return toCorePath(dialog.selectedFiles().constFirst());
 }
 
 }  // namespace
@@ -234,22 +198,7 @@ void Form1::showMessageBox(std::string_view text, view::MessageIcon icon) {
 
 std::optional<std::string> Form1::askSaveFileName(view::SaveDialog which,
                                                   const view::SaveDialogRequest& request) {
-    QFileDialog dialog(this, fromLatin1(request.title));
-    dialog.setObjectName(fromLatin1(view::controlName(which)));
-    prepareFileDialog(dialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.askBeforeReplacing);
-    if (const QStringList filters = nameFilters(request.filter); !filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-    }
-    dialog.setDefaultSuffix(fromLatin1(request.defaultExtension));
-    if (!request.defaultName.empty()) {
-        dialog.selectFile(QString::fromUtf8(request.defaultName));
-    }
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog](const QString& type) { followChosenType(dialog, type); });
-    return chosenFile(dialog);
+    return askSaveFile(this, fromLatin1(view::controlName(which)), request);
 }
 
 std::optional<std::string> Form1::askOpenFileName(const view::OpenDialogRequest& request) {
