@@ -14,6 +14,7 @@
 
 #include <string>
 
+#include "app/qt_downloads_window.h"
 #include "app/qt_name_only_icon_provider.h"
 #include "app/qt_output_label.h"
 
@@ -78,6 +79,10 @@ HistoryDialog::HistoryDialog(const history::HistoryChoices& current,
     m_state->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* show =
+        buttons->addButton(QStringLiteral("Show Downloads..."), QDialogButtonBox::ActionRole);
+    show->setObjectName(QStringLiteral("cmdShowDownloads"));
+    connect(show, &QPushButton::clicked, this, &HistoryDialog::showDownloads);
     connect(buttons, &QDialogButtonBox::accepted, this, &HistoryDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &HistoryDialog::reject);
     connect(m_keep, &QCheckBox::toggled, this, &HistoryDialog::showState);
@@ -156,6 +161,13 @@ void HistoryDialog::testConnection() {
         m_state->setText(fromUtf8(*result));
     });
     m_testing->start();
+}
+
+// The downloads of the history the dialog names now, taken or not.
+void HistoryDialog::showDownloads() {
+    const std::unique_ptr<view::DownloadsBrowser> browser = m_actions.browseDownloads(choices());
+    DownloadsWindow window(*browser, this);
+    window.exec();
 }
 
 void HistoryDialog::accept() {

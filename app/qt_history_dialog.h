@@ -16,7 +16,8 @@ class QThread;
 namespace app {
 
 // Options > Download History...: whether a history is kept, its file (empty for the default place),
-// the plant database, a test of the connection, and the state of the history in words. OK keeps
+// the plant database, a test of the connection, the state of the history in words, and its
+// downloads in a window of their own. OK keeps
 // the dialog open, saying why, while the choices cannot be taken.
 class HistoryDialog : public QDialog {
     Q_OBJECT
@@ -35,6 +36,7 @@ private:
     void showState();
     void browse();
     void testConnection();
+    void showDownloads();
 
     view::HistoryDialogActions& m_actions;
     QCheckBox* m_keep = nullptr;
