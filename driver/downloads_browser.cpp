@@ -60,6 +60,16 @@ std::string trendRefusalOf(const Characteristics& held) {
            names + "): choose one for its trend workbook.";
 }
 
+// Where the download was written, and its uid.
+std::string detailOf(const history::KeptDownload& download) {
+    std::string detail = "Written to ";
+    detail += download.file;
+    detail += " (uid ";
+    detail += download.uid;
+    detail += ')';
+    return detail;
+}
+
 std::string extensionOfForm(const std::string& form) {
     return form == "csv" || form == "xlsx" ? form : std::string("txt");
 }
@@ -132,11 +142,10 @@ view::DownloadsListing DownloadsBrowser::downloads(std::size_t characteristic) {
         listing.status = failed(failure);
         return listing;
     }
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        const history::KeptDownload& download = row->download;
-        listing.downloads.push_back(
-            {download.uid, history::downloadListCells(*row),
-             "Written to " + download.file + " (uid " + download.uid + ")"});
+    std::vector<std::vector<std::string>> cells = history::downloadListCells(rows);
+    for (std::size_t i = rows.size(); i-- > 0;) {
+        const history::KeptDownload& download = rows[i].download;
+        listing.downloads.push_back({download.uid, std::move(cells[i]), detailOf(download)});
         m_listed.emplace(download.uid, download);
     }
     const std::optional<std::string> name = characteristicAt(characteristic);

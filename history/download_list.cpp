@@ -71,7 +71,17 @@ const std::array<ListColumn, 12> kDownloadListColumns = {{
     {"Continues", ListKind::Text, [](const TrendRow& r) { return text(r.continues); }},
 }};
 
-std::string shownCell(const ListColumn& column, const TrendRow& row) {
+int spreadDecimals(const std::vector<TrendRow>& rows) {
+    int decimals = 0;
+    for (const TrendRow& row : rows) {
+        for (const std::optional<double>& value : {row.download.minimum, row.download.maximum}) {
+            decimals = std::max(decimals, value ? decimalsOf(*value) : 0);
+        }
+    }
+    return std::min(decimals + kExtraDecimals, kMostDecimals);
+}
+
+std::string shownCell(const ListColumn& column, const TrendRow& row, int decimals) {
     ListCell cell = column.cell(row);
     if (column.kind == ListKind::Text) {
         return std::move(cell.text);
@@ -79,23 +89,19 @@ std::string shownCell(const ListColumn& column, const TrendRow& row) {
     if (!cell.number) {
         return "-";
     }
-    if (column.kind == ListKind::Count) {
-        return fixed(*cell.number, 0);
-    }
-    if (column.kind == ListKind::Cpk) {
-        return fixed(*cell.number, kCpkDecimals);
-    }
-    int decimals = 0;
-    for (const std::optional<double>& value : {row.download.minimum, row.download.maximum}) {
-        decimals = std::max(decimals, value ? decimalsOf(*value) : 0);
-    }
-    return fixed(*cell.number, std::min(decimals + kExtraDecimals, kMostDecimals));
+    return fixed(*cell.number, column.kind == ListKind::Count ? 0
+                               : column.kind == ListKind::Cpk ? kCpkDecimals
+                                                              : decimals);
 }
 
-std::vector<std::string> downloadListCells(const TrendRow& row) {
-    std::vector<std::string> cells;
-    for (const ListColumn& column : kDownloadListColumns) {
-        cells.push_back(shownCell(column, row));
+std::vector<std::vector<std::string>> downloadListCells(const std::vector<TrendRow>& rows) {
+    const int decimals = spreadDecimals(rows);
+    std::vector<std::vector<std::string>> cells;
+    for (const TrendRow& row : rows) {
+        std::vector<std::string>& shown = cells.emplace_back();
+        for (const ListColumn& column : kDownloadListColumns) {
+            shown.push_back(shownCell(column, row, decimals));
+        }
     }
     return cells;
 }

@@ -31,11 +31,15 @@ struct ListColumn {
 // it ended, Repeat of, Continues.
 extern const std::array<ListColumn, 12> kDownloadListColumns;
 
-// A download's entry as a person reads it: a spread to two decimals more than the gauge's values
-// have, a Cpk to two, a count as it is, "-" where a figure cannot be computed.
-std::string shownCell(const ListColumn& column, const TrendRow& row);
+// The decimals of the selection's spreads, so that a column's figures line up: the most of any
+// download's smallest and largest values, and two more.
+int spreadDecimals(const std::vector<TrendRow>& rows);
 
-// Every column's entry of a download as a person reads it.
-std::vector<std::string> downloadListCells(const TrendRow& row);
+// A download's entry as a person reads it: a spread to the decimals given, a Cpk to two, a count
+// as it is, "-" where a figure cannot be computed.
+std::string shownCell(const ListColumn& column, const TrendRow& row, int decimals);
+
+// Every column's entry of each download, as a person reads it.
+std::vector<std::vector<std::string>> downloadListCells(const std::vector<TrendRow>& rows);
 
 }  // namespace history
