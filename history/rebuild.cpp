@@ -60,9 +60,14 @@ void writeRows(const KeptDownload& kept, pointsfile::RowSink& sink) {
     }
 }
 
+// A regular file only: a path may name a device (/dev/full) or a link that is not the program's to
+// remove.
 void removeQuietly(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::remove(pointsfile::pathOfUtf8(path), ignored);
+    const std::filesystem::path file = pointsfile::pathOfUtf8(path);
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ignored))) {
+        std::filesystem::remove(file, ignored);
+    }
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ history::KeptDownload download(const std::string& uid, const std::string& charac
     record.endedAt = pressedAt;
     record.port = "Com 1";
     record.rowsReceived = 4;
+    record.rowsWritten = 3;
     record.endMessage = "Transfer Complete - Data saved in file /tmp/p, \"q\".txt";
     record.complete = true;
     history::KeptDownload kept =
@@ -98,6 +99,7 @@ TEST_F(QorbHistoryTest, EachAskGivesItsOutputAndStatus) {
          "qorb-history: " + trend + " exists; give --force to replace it\n"},
         {{"--workbook", file("no/such/folder/t.xlsx"), "--characteristic", "Length"}, 73, "",
          "qorb-history: Cannot "},
+        {{"--rebuild", "u1", "--force", "/dev/full"}, 73, "", "qorb-history: Cannot write to /dev/full: No space left on device\n"},
         {{"--rebuild", "u3", file("u3.txt")}, 66, "",
          "qorb-history: " + history() + ": holds no download u3\n"},
         {{"--history", file("none.sqlite")}, 74, "",
@@ -129,6 +131,7 @@ TEST_F(QorbHistoryTest, EachAskGivesItsOutputAndStatus) {
         EXPECT_EQ(shown(run.output(), c.out), c.out);
         EXPECT_EQ(shown(run.errors(), c.err), c.err);
     }
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
 Arguments uidsOf(const std::string& csv) {
