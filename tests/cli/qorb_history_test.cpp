@@ -88,9 +88,12 @@ TEST_F(QorbHistoryTest, EachAskGivesItsOutputAndStatus) {
         // clang-format off
         {{}, 0, list, ""},
         {{"--csv", "--host", "line-1"}, 0, csv, ""},
-        {{"--characteristic", "Bore", "--since", "2026-12-01"}, 66, "",
+        {{"--characteristic", "Bore", "--since", "2026-12-01", "--until", "2026-12-31",
+          "--complete-only"}, 66, "",
          "qorb-history: " + history() + " holds no download of characteristic \"Bore\" pressed "
-         "on or after 2026-12-01\n"},
+         "on or after 2026-12-01 and on or before 2026-12-31 that completed\n"},
+        {{"--since", "2026-12-08", "--until", "2026-12-07"}, 64, "",
+         "qorb-history: --since 2026-12-08 is after --until 2026-12-07"},
         {{"--workbook", trend}, 64, "",
          "qorb-history: a trend is of one characteristic, and these downloads are of 2: name one "
          "with --characteristic\n  Bore Ø12\n  Length\n"},
@@ -187,8 +190,8 @@ TEST_F(QorbHistoryTest, RebuildGivesBackTheFilesTheDownloadsWrote) {
 
 class QorbHistoryPlantTest : public planttest::PlantServerTest {};
 
-// The plant database read by the role that may only read; one without the history's tables is
-// no history.
+// The plant database read by the role that may only read; one without the history's tables, or
+// with tables of a later version, is no history it reads.
 TEST_F(QorbHistoryPlantTest, ReadsThePlantDatabaseAsTheReader) {
     Process bare(QORB_HISTORY_PATH, {"--database", reader()});
     EXPECT_EQ(bare.wait(), 74);
@@ -212,6 +215,14 @@ TEST_F(QorbHistoryPlantTest, ReadsThePlantDatabaseAsTheReader) {
                                std::string("\"Transfer Complete - Data saved in file "
                                            "/tmp/p, \"\"q\"\".txt\",,\r\n")))
         << run.output();
+
+    history::PgConnection(owner()).execScript("a later version",
+                                              "UPDATE schema_version SET version = 2");
+    Process later(QORB_HISTORY_PATH, {"--database", reader()});
+    EXPECT_EQ(later.wait(), 74);
+    EXPECT_NE(later.errors().find("tables are of version 2, later than this program's 1"),
+              std::string::npos)
+        << later.errors();
 }
 
 }  // namespace
