@@ -1,9 +1,8 @@
 // The reader's selection, on both stores: each filter alone and combined, days in the reader's
-// time zone compared as instants, and what it refuses.
+// time zone compared as instants; a download and its memory points as kept; a history read while
+// a download is being kept.
 #include <gtest/gtest.h>
 
-#include "history/history_error.h"
-#include "history/plant_reader.h"
 #include "history/sqlite_database.h"
 #include "history/sqlite_transaction.h"
 #include "kept_text.h"
@@ -110,31 +109,6 @@ TEST_P(SelectionReaderTest, ADownloadAndItsMemoryPointsComeBackAsKept) {
 
 INSTANTIATE_TEST_SUITE_P(BothStores, SelectionReaderTest,
                          ::testing::Values(Store::Local, Store::Plant), readertest::storeName);
-
-std::string refusal(const std::function<void()>& open) {
-    try {
-        open();
-    } catch (const history::PlantUnreachable& away) {
-        return "unreachable: " + away.reason();
-    } catch (const history::HistoryError& error) {
-        return error.what();
-    }
-    return "opened";
-}
-
-TEST(ReaderRefusals, AHistoryThatIsNotThereOrAServerAwayIsNamed) {
-    const testsupport::TempFolder folder;
-    const std::string missing = folder.file("none.sqlite");
-    testsupport::writeBytes(folder.file("empty.sqlite"), "");
-    EXPECT_EQ(refusal([&] { history::openLocalReader(missing); }),
-              missing + ": there is no history here: no download has been kept in it");
-    EXPECT_EQ(refusal([&] { history::openLocalReader(folder.file("empty.sqlite")); }),
-              folder.file("empty.sqlite") + ": is empty: no download has been kept in it yet");
-    EXPECT_TRUE(
-        refusal([] {
-            history::openPlantReader("host=127.0.0.1 port=1 dbname=q connect_timeout=5");
-        }).starts_with("unreachable: connection to server at \"127.0.0.1\", port 1 failed"));
-}
 
 // A download ending while the reader has the history open: the reader goes on reading what was
 // committed, never waiting for the writer, and sees the new state once it is committed.

@@ -18,7 +18,7 @@ namespace readertest {
 
 enum class Store { Local, Plant };
 
-// The reader's local time zone for one test.
+// The reader's local time zone for one test, as it was after.
 class TimeZone {
 public:
     explicit TimeZone(const char* zone) {
@@ -27,9 +27,7 @@ public:
         }
         set(zone);
     }
-    ~TimeZone() { m_before ? set(m_before->c_str()) : set(nullptr); }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
+    ~TimeZone() { set(m_before ? m_before->c_str() : nullptr); }
 
 private:
     static void set(const char* zone) {
