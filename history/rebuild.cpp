@@ -1,13 +1,11 @@
 #include "history/rebuild.h"
 
-#include <filesystem>
-
 #include "history/download_facts.h"
 #include "pointsfile/file_error.h"
+#include "pointsfile/file_removal.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/points_file.h"
 #include "pointsfile/row_sink.h"
-#include "pointsfile/utf8_path.h"
 #include "workbook/workbook_form.h"
 
 namespace history {
@@ -60,16 +58,6 @@ void writeRows(const KeptDownload& kept, pointsfile::RowSink& sink) {
     }
 }
 
-// A regular file only: a path may name a device (/dev/full) or a link that is not the program's to
-// remove.
-void removeQuietly(const std::string& path) {
-    std::error_code ignored;
-    const std::filesystem::path file = pointsfile::pathOfUtf8(path);
-    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(file, ignored))) {
-        std::filesystem::remove(file, ignored);
-    }
-}
-
 }  // namespace
 
 void rebuildFile(HistoryReader& reader, const std::string& uid, const std::string& path,
@@ -91,10 +79,10 @@ void rebuildFile(HistoryReader& reader, const std::string& uid, const std::strin
         // The history holds every line still: a file half made again would only mislead.
         files.closeAll();
         if (path != pointsfile::kStandardOutputName) {
-            removeQuietly(path);
+            pointsfile::removeIfRegularFile(path);
         }
         if (pointsfile::formOfName(path) == pointsfile::Form::Workbook) {
-            removeQuietly(workbook::workbookRowsCopyName(path));
+            pointsfile::removeIfRegularFile(workbook::workbookRowsCopyName(path));
         }
         throw;
     }

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 #include "history/trend_figures.h"
 #include "pointsfile/file_error.h"
+#include "pointsfile/file_removal.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/tolerance_limits.h"
-#include "pointsfile/utf8_path.h"
 #include "workbook/summary_formulas.h"
 #include "workbook/trend_charts.h"
 #include "workbook/trend_downloads_sheet.h"
@@ -350,8 +349,7 @@ void writeTrendWorkbook(const std::string& path, const std::vector<TrendRow>& ro
         book.close();
     } catch (const pointsfile::FileError&) {
         // The file was made above, so it is a file: no spreadsheet shall open half a workbook.
-        std::error_code ignored;
-        std::filesystem::remove(pointsfile::pathOfUtf8(path), ignored);
+        pointsfile::removeIfRegularFile(path);
         throw;
     }
 }

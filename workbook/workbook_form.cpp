@@ -1,17 +1,16 @@
 #include "workbook/workbook_form.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "pointsfile/fields.h"
 #include "pointsfile/file_error.h"
+#include "pointsfile/file_removal.h"
 #include "pointsfile/file_table.h"
 #include "pointsfile/points_file.h"
 #include "pointsfile/row_sink.h"
-#include "pointsfile/utf8_path.h"
 #include "pointsfile/value_field.h"
 #include "workbook/workbook.h"
 #include "workbook/workbook_summary.h"
@@ -23,7 +22,6 @@ using pointsfile::DownloadRecord;
 using pointsfile::FileError;
 using pointsfile::FileTable;
 using pointsfile::numberValue;
-using pointsfile::pathOfUtf8;
 using pointsfile::PointsFile;
 using pointsfile::RowSink;
 using pointsfile::Section;
@@ -141,8 +139,7 @@ public:
         // Proves the path can be written before the gauge is asked for anything; the empty file
         // goes again, so that a crash leaves no workbook a spreadsheet would call damaged.
         createEmptyFile(files, path);
-        std::error_code ignored;
-        std::filesystem::remove(pathOfUtf8(path), ignored);
+        pointsfile::removeIfRegularFile(path);
         m_copy.open(m_copyPath);
     }
 
@@ -184,8 +181,7 @@ public:
             throw FileError(m_path, error.reason() + "; the rows are kept in " + m_copyPath,
                             "write to");
         }
-        std::error_code ignored;
-        std::filesystem::remove(pathOfUtf8(m_copyPath), ignored);
+        pointsfile::removeIfRegularFile(m_copyPath);
     }
 
 private:

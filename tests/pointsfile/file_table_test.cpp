@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "pointsfile/file_error.h"
+#include "pointsfile/file_removal.h"
 #include "pointsfile/points_file.h"
 #include "support/temp_folder.h"
 
@@ -74,6 +77,25 @@ TEST_F(FileTableTest, PointsFileClosedLeavesAFileThatReusedItsNumberAlone) {
     EXPECT_TRUE(m_files.isOpen(pointsfile::FileTable::kSettingsFileNumber));
     EXPECT_EQ(readBytes(m_folder.file("avrbl.txt")), "");
     EXPECT_EQ(readBytes(m_folder.file("points.txt")), "1\t2.5\r\n");
+}
+
+// What the program made at a path the user named goes again only when it is a plain file: a
+// device such as /dev/null (the workbook form proves a path by making it, then removing it, and
+// run as root that took /dev/null away from the machine), a folder or a link stays.
+TEST(FileRemovalTest, OnlyAPlainFileIsRemoved) {
+    const testsupport::TempFolder folder;
+    testsupport::writeBytes(folder.path() / "plain", "x");
+    std::filesystem::create_directory(folder.path() / "folder");
+    std::filesystem::create_symlink(folder.path() / "plain", folder.path() / "link");
+    for (const char* name : {"link", "folder", "/dev/null", "plain", "missing"}) {
+        pointsfile::removeIfRegularFile(name[0] == '/' ? name : folder.file(name));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "plain"));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "link"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "folder"));
+#ifndef _WIN32
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+#endif
 }
 
 }  // namespace
