@@ -110,9 +110,9 @@ int main(int argc, char** argv) {
     // Points sheet, the Summary with its helper cells and charts, the Download sheet.
     const std::vector<std::string> points = gaugesim::generatedMemoryPoints(kFullMemory);
     std::printf("the forms alone, %d rows, no line:\n", kFullMemory);
-    const pointsfile::SummaryChoices limits{kLowerLimit, kUpperLimit, kNominal, {}};
+    const pointsfile::SummaryChoices limits{kLowerLimit, kUpperLimit, kNominal, {}, {}};
     // A value field that holds no number leaves the Summary one line: what the figures cost.
-    const pointsfile::SummaryChoices noFigures{{}, {}, {}, 9};
+    const pointsfile::SummaryChoices noFigures{{}, {}, {}, 9, {}};
     const struct {
         pointsfile::Form form;
         const char* name;
