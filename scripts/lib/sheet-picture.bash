@@ -24,6 +24,11 @@ sheet = book[name]
 for other in book.worksheets:
     other.sheet_state = "visible" if other is sheet else "hidden"
 book.active = book.worksheets.index(sheet)
+# openpyxl writes a series it read back without its straight lines: LibreOffice then draws it
+# smoothed, bulging a stepped limit, where the workbook itself has straight ones.
+for chart in sheet._charts:
+    for series in chart.series:
+        series.smooth = False
 sheet.print_options.gridLines = True
 sheet.print_options.headings = True
 last = openpyxl.utils.get_column_letter(int(last_column) if last_column else sheet.max_column)
