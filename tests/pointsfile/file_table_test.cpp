@@ -92,11 +92,11 @@ TEST(FileRemovalTest, OnlyAPlainFileIsRemoved) {
     const testsupport::TempFolder folder;
     testsupport::writeBytes(folder.path() / "plain", "x");
     std::filesystem::create_directory(folder.path() / "folder");
-    std::filesystem::create_symlink(folder.path() / "plain", folder.path() / "link");
-    std::vector<std::string> kept{"link", "folder"};
+    std::vector<std::string> kept{"folder"};
 #ifndef _WIN32
+    std::filesystem::create_symlink(folder.path() / "plain", folder.path() / "link");
     ASSERT_EQ(mkfifo(folder.file("pipe").c_str(), 0600), 0);
-    kept.emplace_back("pipe");
+    kept.insert(kept.end(), {"link", "pipe"});
 #endif
     for (const std::string& name : kept) {
         pointsfile::removeIfRegularFile(folder.file(name));
