@@ -1,11 +1,16 @@
 #include "history/local_file.h"
 
+#include <sqlite3.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "history/history_error.h"
 #include "history/local_schema.h"
 #include "history/network_share.h"
+#include "history/sqlite_database.h"
 #include "history/sqlite_statement.h"
 #include "pointsfile/utf8_path.h"
 
@@ -44,10 +49,29 @@ void refuseForeignBytes(const std::string& path) {
                        "is: name another file");
 }
 
+// The mode SQLite gives the file. Switching takes the file for itself and SQLite does not wait for
+// that as it waits for a lock: while another program makes the same new history, it says "database
+// is locked" at once. So the switch is tried again for as long as the busy timeout would wait.
+std::string journalModeWal(SqliteDatabase& database) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyWaitMs);
+    while (true) {
+        try {
+            SqliteStatement statement(database, "PRAGMA journal_mode = WAL");
+            statement.step();
+            return statement.text(0);
+        } catch (const HistoryError&) {
+            const int code = sqlite3_errcode(database.handle()) & 0xFF;
+            if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) ||
+                std::chrono::steady_clock::now() >= deadline) {
+                throw;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 void useWal(SqliteDatabase& database) {
-    SqliteStatement statement(database, "PRAGMA journal_mode = WAL");
-    statement.step();
-    if (const std::string mode = statement.text(0); mode != "wal") {
+    if (const std::string mode = journalModeWal(database); mode != "wal") {
         std::string reason = "cannot be kept in SQLite's WAL mode, which lets two programs write ";
         reason += "it at once (the mode stays ";
         reason += mode;

@@ -10,8 +10,6 @@ namespace history {
 
 namespace {
 
-// Long enough for another program's whole download to be written while this one waits.
-constexpr int kBusyTimeoutMs = 10000;
 // Enough of a statement to tell which one failed.
 constexpr std::size_t kStatementShown = 72;
 
@@ -53,7 +51,7 @@ SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode) : m_path(path
         throw HistoryError(path, "cannot be opened: " + reason);
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(m_db, kBusyWaitMs);
 }
 
 SqliteDatabase::~SqliteDatabase() {

@@ -8,6 +8,10 @@ struct sqlite3;
 
 namespace history {
 
+// How long a connection waits for another program's lock: long enough for another program's
+// whole download to be written while this one waits.
+inline constexpr int kBusyWaitMs = 10000;
+
 // One connection to an SQLite file, closed with the object. Every failure throws HistoryError
 // naming the file and, where one failed, the statement.
 class SqliteDatabase {
