@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 namespace history {
 
@@ -97,11 +98,14 @@ std::string shownCell(const ListColumn& column, const TrendRow& row, int decimal
 std::vector<std::vector<std::string>> downloadListCells(const std::vector<TrendRow>& rows) {
     const int decimals = spreadDecimals(rows);
     std::vector<std::vector<std::string>> cells;
+    cells.reserve(rows.size());
     for (const TrendRow& row : rows) {
-        std::vector<std::string>& shown = cells.emplace_back();
+        std::vector<std::string> shown;
+        shown.reserve(kDownloadListColumns.size());
         for (const ListColumn& column : kDownloadListColumns) {
             shown.push_back(shownCell(column, row, decimals));
         }
+        cells.push_back(std::move(shown));
     }
     return cells;
 }

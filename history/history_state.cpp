@@ -12,7 +12,7 @@ std::string downloads(int count) {
 
 std::string historyStateText(const HistoryCounts& counts, bool plantNamed,
                              const std::optional<SendReport>& lastReport) {
-    const std::string held = downloads(counts.downloads) + " in the history";
+    std::string held = downloads(counts.downloads) + " in the history";
     if (!plantNamed) {
         return held;
     }

@@ -155,6 +155,7 @@ public:
                                {selection.characteristic, instants.from, instants.before,
                                 selection.host, pgText(selection.completeOnly)});
         std::vector<KeptDownload> downloads;
+        downloads.reserve(std::size_t(result.rows()));
         for (int row = 0; row < result.rows(); ++row) {
             downloads.push_back(downloadOf(result, row));
         }
@@ -166,6 +167,7 @@ public:
             "SELECT FROM downloads",
             "SELECT DISTINCT characteristic FROM downloads WHERE characteristic IS NOT NULL");
         std::vector<std::string> names;
+        names.reserve(std::size_t(result.rows()));
         for (int row = 0; row < result.rows(); ++row) {
             names.push_back(result.text(row, 0));
         }
@@ -198,6 +200,7 @@ public:
             firstOf[result.text(row, 0)] = result.text(row, 1);
         }
         std::vector<std::string> lines;
+        lines.reserve(uids.size());
         for (const std::string& uid : uids) {
             lines.push_back(firstOf[uid]);
         }

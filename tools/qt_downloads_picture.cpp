@@ -27,10 +27,10 @@ struct Press {
     const char* day;
     const char* time;
     double mean;
+    int added = 30;
     // Memory lines of the press before it that this one holds first: a continuation, or a repeat
     // when it adds none.
     bool continues = false;
-    int added = 30;
     bool timedOut = false;
 };
 
@@ -40,11 +40,11 @@ const Press kPresses[] = {
     {"Shaft 8g6", "01", "09:15", 7.9794},
     {"Bore 12H7", "02", "07:39", 12.0086},
     {"Bore 12H7", "03", "07:45", 12.0091},
-    {"Bore 12H7", "03", "07:51", 12.0091, true, 0},
-    {"Shaft 8g6", "04", "09:02", 7.9797, false, 18, true},
+    {"Bore 12H7", "03", "07:51", 12.0091, 0, true},
+    {"Shaft 8g6", "04", "09:02", 7.9797, 18, false, true},
     {"Bore 12H7", "07", "07:40", 12.0098},
     {"Bore 12H7", "08", "07:44", 12.0104},
-    {"Bore 12H7", "08", "13:20", 12.0109, true, 12},
+    {"Bore 12H7", "08", "13:20", 12.0109, 12, true},
     {"Shaft 8g6", "09", "09:11", 7.9791},
     {"Bore 12H7", "10", "07:41", 12.0113},
 };
