@@ -1,4 +1,5 @@
 #include "driver/downloads_browser.h"
+#include "driver/history_dialog_actions.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,12 @@ TEST_F(DownloadsBrowserTest, TheTrendWorkbookIsOfOneCharacteristic) {
         EXPECT_EQ(browser.writeTrendWorkbook(c.choice, written), c.status);
         EXPECT_EQ(std::filesystem::exists(written), c.choice != 0) << c.name;
     }
+    // The name offered is the characteristic's, with what no system takes in a name made "_".
+    history::LocalHistory(path, history::LocalHistory::Access::Write)
+        .add(testsupport::sampleDownload("u4", "11:00", "Bore 12/H7: top?", {"1\t12.0\tmm"}));
+    EXPECT_EQ(browser.characteristics().at(1), "Bore 12/H7: top?");
+    EXPECT_EQ(browser.trendWorkbookDialog(1).defaultName, "Bore 12_H7_ top_ trend.xlsx");
+    EXPECT_EQ(browser.trendWorkbookDialog(0).defaultName, "Trend.xlsx");
     const std::string missing = folder.file("no such folder/bore.xlsx");
     EXPECT_EQ(browser.writeTrendWorkbook(1, missing).find("Cannot "), 0u);
 }
@@ -119,6 +126,24 @@ TEST(DownloadsBrowser, AHistoryThatCannotBeReadIsNamedWithTheReason) {
         EXPECT_EQ(status.substr(0, c.status.size()), c.status);
         EXPECT_EQ(status.size() > c.status.size(), c.reasonFollows) << status;
     }
+}
+
+// The Download History dialog's state says what the choices would keep, or why they cannot.
+TEST(HistoryDialogActions, TheStateSaysWhatTheChoicesKeepOrWhyNot) {
+    const testsupport::TempFolder folder;
+    const std::string notHistory = folder.file("notes.sqlite");
+    testsupport::writeBytes(notHistory, "shopping list\n");
+    driver::HistoryDialogActions actions(folder.file(""), nullptr, {});
+    const std::string none = folder.file("none.sqlite");
+    EXPECT_EQ(actions.stateOf({false, notHistory, ""}),
+              "No history is kept: each download is in its file only.");
+    EXPECT_EQ(actions.stateOf({true, none, ""}),
+              "No downloads in the history yet; the first one makes " + none + ".");
+    EXPECT_TRUE(actions.stateOf({true, notHistory, ""})
+                    .starts_with("The history cannot be written: " + notHistory + ": "));
+    EXPECT_EQ(actions.refusalOf({true, none, "host=db"}), "");
+    EXPECT_NE(actions.refusalOf({true, none, "host=db password=secret"}).find("password"),
+              std::string::npos);
 }
 
 }  // namespace

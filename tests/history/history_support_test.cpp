@@ -5,6 +5,7 @@
 #include <string>
 
 #include "history/history_place.h"
+#include "history/history_state.h"
 #include "history/network_share.h"
 #include "history/sha256.h"
 #include "history/system_identity.h"
@@ -109,3 +110,20 @@ TEST(HistorySupportTest, SystemIdentityNamesTheComputerAndTheAccount) {
 }
 
 }  // namespace
+
+// The dialog's words for what the history holds and what became of sending it.
+TEST(HistorySupportTest, HistoryStateSaysWhatIsHeldAndWhatWaitsAndWhy) {
+    using history::historyStateText;
+    const history::SendReport refused{0, 3, "could not connect to server"};
+    EXPECT_EQ(historyStateText({1, 0}, false, std::nullopt), "1 download in the history");
+    EXPECT_EQ(historyStateText({0, 0}, true, std::nullopt), "0 downloads in the history");
+    EXPECT_EQ(historyStateText({214, 0}, true, std::nullopt),
+              "214 downloads in the history; all sent to the plant database");
+    EXPECT_EQ(historyStateText({214, 3}, false, refused), "214 downloads in the history");
+    EXPECT_EQ(historyStateText({214, 1}, true, std::nullopt),
+              "1 download waiting to be sent to the plant database (214 downloads in the history)");
+    // The count is the history's own, the reason the last send's.
+    EXPECT_EQ(historyStateText({214, 5}, true, refused),
+              "5 downloads waiting to be sent: could not connect to server");
+    EXPECT_EQ(history::waitingText({2, 0, ""}), "0 downloads waiting to be sent");
+}

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
+#include "history/background_sender.h"
 #include "history/local_history.h"
 #include "history/plant_database.h"
 #include "support/plant_server.h"
@@ -55,6 +59,34 @@ TEST_F(PlantOutboxTest, DownloadsWaitWhileTheServerIsAwayAndGoOnceWhenItIsBack) 
     EXPECT_EQ(query(owner(), "SELECT string_agg(uid, ' ' ORDER BY id) FROM downloads"),
               "7e1f0c2a-first 7e1f0c2a-second 7e1f0c2a-third");
     EXPECT_EQ(query(owner(), "SELECT count(*) FROM points"), "9");
+}
+
+// The window's sender: each round goes beside the caller and says what became of it; a history
+// not made yet has nothing waiting and is left unmade.
+class BackgroundSenderTest : public planttest::PlantServerTest {};
+
+TEST_F(BackgroundSenderTest, SendsBesideTheCallerAndMakesNoHistory) {
+    const testsupport::TempFolder folder;
+    const auto reportOf = [](const history::BackgroundSender& sender) {
+        for (int wait = 0; wait < 1000 && !sender.lastReport(); ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return sender.lastReport() ? shown(*sender.lastReport()) : "no report";
+    };
+    const std::string none = folder.file("none.sqlite");
+    {
+        history::BackgroundSender sender;
+        sender.sendWaiting(none, owner());
+        EXPECT_EQ(reportOf(sender), "0 sent, 0 waiting");
+    }
+    EXPECT_FALSE(std::filesystem::exists(none));
+
+    const std::string path = folder.file("history.sqlite");
+    LocalHistory(path, LocalHistory::Access::Write).add(planttest::hostileDownload("7e1f0c2a-w"));
+    history::BackgroundSender sender;
+    sender.sendWaiting(path, owner());
+    EXPECT_EQ(reportOf(sender), "1 sent, 0 waiting");
+    EXPECT_EQ(LocalHistory(path, LocalHistory::Access::Read).counts().waiting, 0);
 }
 
 }  // namespace
