@@ -125,6 +125,9 @@ TEST_F(DownloadsWindowTest, ShowDownloadsOpensTheWindowAndAScreenReaderHearsItAl
              {std::pair{0, PressedAt}, {0, Mean}, {1, Cpk}, {0, RepeatOf}}) {
             QAccessibleInterface* cell = cells->cellAt(row, column);
             for (QAccessibleInterface* heading : cell->tableCellInterface()->columnHeaderCells()) {
+                // Qt hands a header cell over unregistered; registered, as a screen reader's
+                // bridge registers it, Qt's cache keeps it rather than leave it leaked.
+                QAccessible::uniqueId(heading);
                 seen << heading->text(QAccessible::Name) + ": " + cell->text(QAccessible::Name);
             }
         }
