@@ -55,6 +55,9 @@ public:
     virtual std::string memoryFingerprint(const std::string& uid, int count);
     // The history as messages name it: the file's path, or the plant database's server.
     virtual std::string name() const { return "the history"; }
+    // A reader of the same history with a connection of its own, for another thread; none where
+    // the store gives none.
+    virtual std::unique_ptr<HistoryReader> another() const { return nullptr; }
 };
 
 // The PC's history file: one that is not there, not a history or of a later version is refused,

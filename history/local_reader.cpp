@@ -126,6 +126,10 @@ public:
 
     std::string name() const override { return m_database.path(); }
 
+    std::unique_ptr<HistoryReader> another() const override {
+        return openLocalReader(m_database.path());
+    }
+
 private:
     SqliteDatabase m_database;
 };

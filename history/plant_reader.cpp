@@ -144,7 +144,7 @@ std::vector<KeptPoint> pointsOf(const PgResult& result) {
 class PlantReader : public HistoryReader {
 public:
     explicit PlantReader(const std::string& connectionString)
-        : m_connection(connected(connectionString)) {
+        : m_connectionString(connectionString), m_connection(connected(connectionString)) {
         refuseUnreadable();
     }
 
@@ -209,6 +209,10 @@ public:
 
     std::string name() const override { return m_connection->where(); }
 
+    std::unique_ptr<HistoryReader> another() const override {
+        return openPlantReader(m_connectionString);
+    }
+
 private:
     static std::unique_ptr<PgConnection> connected(const std::string& connectionString) {
         checkConnectionString(connectionString);
@@ -249,6 +253,7 @@ private:
         }
     }
 
+    std::string m_connectionString;
     std::unique_ptr<PgConnection> m_connection;
 };
 
