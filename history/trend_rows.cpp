@@ -4,7 +4,6 @@
 #include <optional>
 #include <thread>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "history/download_facts.h"
 #include "history/history_reader.h"
@@ -55,24 +54,23 @@ public:
     }
 
     void find() {
-        const std::vector<Continued> continued = continuedOfEach();
-        std::unordered_map<std::string, std::size_t> firstOfFingerprint;
+        const std::vector<std::optional<std::size_t>> repeats = repeatOfEach();
+        const std::vector<Continued> continued = continuedOfEach(repeats);
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
             TrendRow& row = m_rows[i];
-            const auto [earlier, first] = firstOfFingerprint.emplace(row.download.fingerprint, i);
-            if (!first) {
-                // The same lines as that one: they continue what it continues.
-                row.repeatOf = m_rows[earlier->second].download.uid;
-                row.continues = m_rows[earlier->second].continues;
-                m_lines[i].continued = m_lines[earlier->second].continued;
-            } else if (continued[i].earlier) {
-                row.continues = m_rows[*continued[i].earlier].download.uid;
-                m_lines[i].continued = m_lines[*continued[i].earlier].count;
+            if (const std::optional<std::size_t> earlier = repeats[i]) {
+                // The same lines as that one: they continue what it continues, their figures at
+                // their own limits.
+                row.repeatOf = m_rows[*earlier].download.uid;
+                row.continues = m_rows[*earlier].continues;
+                m_lines[i].continued = m_lines[*earlier].continued;
+                if (m_lines[i].continued > 0) {
+                    copyFigures(newFigures(m_reader, i, m_lines[i].continued), row.download);
+                }
+            } else if (const std::optional<std::size_t> earlier = continued[i].earlier) {
+                row.continues = m_rows[*earlier].download.uid;
+                m_lines[i].continued = m_lines[*earlier].count;
                 copyFigures(*continued[i].figures, row.download);
-                continue;
-            }
-            if (m_lines[i].continued > 0) {
-                copyFigures(newFigures(m_reader, i, m_lines[i].continued), row.download);
             }
         }
     }
@@ -84,14 +82,27 @@ private:
         std::optional<pointsfile::SummaryFigures> figures;
     };
 
-    // The download each one continues, for those that are no repeat, with the figures of its new
-    // lines. Confirming one reads tens of thousands of lines, nearly all of the trend's time, so
-    // the downloads are shared out among the processor's cores, each core with a reader of its own.
-    std::vector<Continued> continuedOfEach() {
-        std::vector<std::size_t> asked;
-        std::unordered_set<std::string> fingerprints;
+    // For each download, the first earlier one with the same fingerprint, whose repeat it is.
+    std::vector<std::optional<std::size_t>> repeatOfEach() const {
+        std::vector<std::optional<std::size_t>> repeats(m_rows.size());
+        std::unordered_map<std::string, std::size_t> firstOfFingerprint;
         for (std::size_t i = 0; i < m_rows.size(); ++i) {
-            if (fingerprints.insert(m_rows[i].download.fingerprint).second) {
+            const auto [earlier, first] =
+                firstOfFingerprint.emplace(m_rows[i].download.fingerprint, i);
+            if (!first) {
+                repeats[i] = earlier->second;
+            }
+        }
+        return repeats;
+    }
+
+    // The download each one that is no repeat continues, with the figures of its new lines.
+    // Confirming one reads tens of thousands of lines, nearly all of the trend's time, so the
+    // downloads are shared out among the processor's cores, each core with a reader of its own.
+    std::vector<Continued> continuedOfEach(const std::vector<std::optional<std::size_t>>& repeats) {
+        std::vector<std::size_t> asked;
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            if (!repeats[i]) {
                 asked.push_back(i);
             }
         }

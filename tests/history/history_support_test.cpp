@@ -109,8 +109,6 @@ TEST(HistorySupportTest, SystemIdentityNamesTheComputerAndTheAccount) {
     EXPECT_FALSE(identity.account.empty());
 }
 
-}  // namespace
-
 // The dialog's words for what the history holds and what became of sending it.
 TEST(HistorySupportTest, HistoryStateSaysWhatIsHeldAndWhatWaitsAndWhy) {
     using history::historyStateText;
@@ -127,3 +125,5 @@ TEST(HistorySupportTest, HistoryStateSaysWhatIsHeldAndWhatWaitsAndWhy) {
               "5 downloads waiting to be sent: could not connect to server");
     EXPECT_EQ(history::waitingText({2, 0, ""}), "0 downloads waiting to be sent");
 }
+
+}  // namespace
